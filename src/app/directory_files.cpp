@@ -1,0 +1,110 @@
+#include "app/directory_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace sb {
+
+namespace {
+
+std::string cause() { return std::strerror(errno); }
+
+class FileSource : public InputSource {
+ public:
+  FileSource(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
+  ~FileSource() override { std::fclose(f_); }
+  std::size_t read(char* buf, std::size_t n) override {
+    const std::size_t k = std::fread(buf, 1, n, f_);
+    if (k == 0 && std::ferror(f_)) throw FileError(path_, "cannot be read: " + cause());
+    return k;
+  }
+
+ private:
+  std::FILE* f_;
+  std::string path_;
+};
+
+class FileSink : public OutputSink {
+ public:
+  FileSink(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
+  void write(const char* data, std::size_t n) override {
+    if (std::fwrite(data, 1, n, f_) != n) throw FileError(path_, "cannot be written: " + cause());
+  }
+
+ private:
+  std::FILE* f_;
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputSource> open_input_path(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(path, "is a directory");
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) throw FileError(path, "cannot be opened: " + cause());
+  return std::make_unique<FileSource>(f, path);
+}
+
+void rename_over(const std::string& temporary, const std::string& path) {
+#ifdef _WIN32
+  if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    throw FileError(path, "cannot be replaced (Windows error " + std::to_string(GetLastError()) + ")");
+  }
+#else
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) throw FileError(path, "cannot be replaced: " + cause());
+#endif
+}
+
+std::string DirectoryFiles::path_of(const std::string& name) const { return directory_ + separator_ + name; }
+
+bool DirectoryFiles::exists(const std::string& name) {
+  struct stat st {};
+  return ::stat(path_of(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::unique_ptr<InputSource> DirectoryFiles::open_input(const std::string& name) {
+  return open_input_path(path_of(name));
+}
+
+void DirectoryFiles::remove(const std::string& name) {
+  const std::string path = path_of(name);
+  if (std::remove(path.c_str()) != 0) throw FileError(path, "cannot be deleted: " + cause());
+}
+
+void DirectoryFiles::replace(const std::string& name, const std::function<void(OutputSink&)>& fill) {
+  const std::string path = path_of(name);
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(path, "is a directory");
+  const std::string temporary = path + ".~sb";
+  std::FILE* f = std::fopen(temporary.c_str(), "wb");
+  if (f == nullptr) throw FileError(path, "cannot be created: " + cause());
+  try {
+    FileSink sink(f, path);
+    fill(sink);
+    if (std::fflush(f) != 0) throw FileError(path, "cannot be written: " + cause());
+  } catch (...) {
+    std::fclose(f);
+    std::remove(temporary.c_str());
+    throw;
+  }
+  if (std::fclose(f) != 0) {
+    const std::string why = cause();
+    std::remove(temporary.c_str());
+    throw FileError(path, "cannot be written: " + why);
+  }
+  try {
+    rename_over(temporary, path);
+  } catch (...) {
+    std::remove(temporary.c_str());
+    throw;
+  }
+}
+
+}  // namespace sb

@@ -1,0 +1,28 @@
+// What the run needs from the platform, and nothing more: the program's own
+// directory, the wait window, a modal message box. The Win32 build shows a
+// real window; the POSIX build has console equivalents.
+#pragma once
+
+#include <string>
+
+namespace sb {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  // The directory that holds the program file, without a trailing separator.
+  virtual std::string program_directory() = 0;
+  // The separator between the directory and a file name.
+  virtual char path_separator() const = 0;
+  // Shows the window with "Attendere" and paints it before the work starts.
+  virtual void show_wait_window() = 0;
+  // Modal message with an OK button only; returns once it is dismissed.
+  virtual void message_box(const std::string& text) = 0;
+  // Takes the wait window down; the program then ends.
+  virtual void close_wait_window() = 0;
+};
+
+// The platform this program was built for.
+Platform& native_platform();
+
+}  // namespace sb

@@ -1,0 +1,30 @@
+#include "documents/document_writer.h"
+
+#include "documents/cp1252.h"
+
+namespace sb {
+
+DocumentBuffer make_document_buffer() { return DocumentBuffer(kDocumentSlots); }
+
+std::string document_bytes(const DocumentBuffer& buffer, int* lines_written) {
+  std::string bytes;
+  int i = 0;
+  // Every buffer carries the marker; one without it stops at its last slot
+  // rather than running past it.
+  for (; i < static_cast<int>(buffer.size()); ++i) {
+    if (buffer[static_cast<std::size_t>(i)] == kEndMarker) break;
+    bytes += utf8_to_cp1252(buffer[static_cast<std::size_t>(i)]);
+    bytes += "\r\n";
+  }
+  if (lines_written != nullptr) *lines_written = i;
+  return bytes;
+}
+
+void write_document(ScenarioModel& model, FileDoor& files, const std::string& name, const DocumentBuffer& buffer) {
+  int lines = 0;
+  const std::string bytes = document_bytes(buffer, &lines);
+  files.replace(name, [&](OutputSink& sink) { sink.write(bytes.data(), bytes.size()); });
+  model.LoopIndex = lines;
+}
+
+}  // namespace sb

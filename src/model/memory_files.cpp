@@ -1,0 +1,45 @@
+#include "model/memory_files.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sb {
+
+namespace {
+class StringSinkImpl : public OutputSink {
+ public:
+  explicit StringSinkImpl(std::string& out) : out_(out) {}
+  void write(const char* data, std::size_t n) override { out_.append(data, n); }
+
+ private:
+  std::string& out_;
+};
+}  // namespace
+
+std::size_t StringSource::read(char* buf, std::size_t n) {
+  const std::size_t k = std::min(n, bytes_.size() - pos_);
+  std::memcpy(buf, bytes_.data() + pos_, k);
+  pos_ += k;
+  return k;
+}
+
+bool MemoryFiles::exists(const std::string& name) { return files.count(name) != 0; }
+
+std::unique_ptr<InputSource> MemoryFiles::open_input(const std::string& name) {
+  auto it = files.find(name);
+  if (it == files.end()) throw FileError(name, "no such file");
+  return std::make_unique<StringSource>(it->second);
+}
+
+void MemoryFiles::remove(const std::string& name) {
+  if (files.erase(name) == 0) throw FileError(name, "no such file");
+}
+
+void MemoryFiles::replace(const std::string& name, const std::function<void(OutputSink&)>& fill) {
+  std::string bytes;
+  StringSinkImpl sink(bytes);
+  fill(sink);
+  files[name] = std::move(bytes);
+}
+
+}  // namespace sb

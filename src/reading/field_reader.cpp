@@ -1,0 +1,123 @@
+#include "reading/field_reader.h"
+
+#include <limits>
+
+#include "model/runtime_failure.h"
+
+namespace sb {
+
+namespace {
+bool is_blank(int c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+FieldReader::FieldReader(std::unique_ptr<InputSource> source, std::string file_name)
+    : source_(std::move(source)), buf_(1 << 16) {
+  place_.file = std::move(file_name);
+}
+
+int FieldReader::peek() {
+  if (pos_ == len_) {
+    if (exhausted_) return -1;
+    len_ = source_->read(buf_.data(), buf_.size());
+    pos_ = 0;
+    if (len_ == 0) {
+      exhausted_ = true;
+      return -1;
+    }
+  }
+  return static_cast<unsigned char>(buf_[pos_]);
+}
+
+void FieldReader::advance() {
+  ++pos_;
+  ++column_;
+}
+
+bool FieldReader::at_end() { return peek() == -1; }
+
+bool FieldReader::at_line_end() {
+  const int c = peek();
+  return c == '\r' || c == '\n';
+}
+
+// Consumes one comma or one line end (CR LF, LF or a lone CR), if present.
+void FieldReader::consume_separator() {
+  const int c = peek();
+  if (c == ',') {
+    advance();
+  } else if (c == '\r') {
+    advance();
+    if (peek() == '\n') advance();
+    ++line_;
+    column_ = 1;
+  } else if (c == '\n') {
+    advance();
+    ++line_;
+    column_ = 1;
+  }
+}
+
+void FieldReader::skip_blanks() {
+  while (is_blank(peek())) advance();
+}
+
+void FieldReader::start_field() {
+  if (at_end()) throw RuntimeFailure(place_.file + ": read past the end of the file");
+  skip_blanks();
+  place_.line = line_;
+  place_.column = column_;
+}
+
+std::string FieldReader::read_text() {
+  start_field();
+  std::string text;
+  for (int c = peek(); c != -1 && c != ',' && c != '\r' && c != '\n'; c = peek()) {
+    if (text.size() == kMaxFieldLength) {
+      throw RuntimeFailure(place_.file + ":" + std::to_string(place_.line) + ": field longer than " +
+                           std::to_string(kMaxFieldLength) + " characters");
+    }
+    text.push_back(static_cast<char>(c));
+    advance();
+  }
+  consume_separator();
+  while (!text.empty() && is_blank(static_cast<unsigned char>(text.back()))) text.pop_back();
+  return text;
+}
+
+std::int32_t FieldReader::read_int() {
+  start_field();
+  std::string token;
+  for (int c = peek(); c != -1 && c != ',' && !is_blank(c) && c != '\r' && c != '\n'; c = peek()) {
+    if (token.size() == 32) break;  // longer than any 32-bit number; reported below
+    token.push_back(static_cast<char>(c));
+    advance();
+  }
+  const std::string where = place_.file + ":" + std::to_string(place_.line) + ":" + std::to_string(place_.column);
+  std::int64_t value = 0;
+  if (!token.empty()) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (token[0] == '+' || token[0] == '-') {
+      negative = token[0] == '-';
+      i = 1;
+    }
+    if (i == token.size() || token.size() == 32) throw RuntimeFailure(where + ": not a number: '" + token + "'");
+    for (; i < token.size(); ++i) {
+      const char d = token[i];
+      if (d < '0' || d > '9') throw RuntimeFailure(where + ": not a number: '" + token + "'");
+      value = value * 10 + (d - '0');
+      if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) {
+        throw RuntimeFailure(where + ": number does not fit 32 bits: '" + token + "'");
+      }
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+      throw RuntimeFailure(where + ": number does not fit 32 bits: '" + token + "'");
+    }
+  }
+  skip_blanks();
+  if (peek() == ',' || at_line_end()) consume_separator();
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace sb

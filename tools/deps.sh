@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the build and test dependencies from Debian's packages, when any is
+# missing. Needs root (apt-get).
+set -euo pipefail
+packages=(cmake g++ ninja-build libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libbenchmark-dev python3)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
