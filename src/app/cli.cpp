@@ -1,14 +1,59 @@
 #include "app/cli.h"
 
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "app/commands.h"
+#include "app/exit_status.h"
 #include "app/platform.h"
 #include "app/run_sequence.h"
+
+#ifndef SB_VERSION
+#define SB_VERSION "0"
+#endif
 
 namespace sb {
 
 int run_cli(int argc, char** argv) {
-  (void)argv;
+  // Without arguments the program is what it always was: the start-up run.
   if (argc <= 1) return form_load(native_platform());
-  return 2;
+
+  CLI::App app{
+      "scenario-builder: compiles the scenario ORSEA_MONTELBA / RX17.\n"
+      "Without arguments: writes the embedded documents next to the program, reads them back\n"
+      "and writes the compiled files there."};
+  app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION);
+  app.require_subcommand(1);
+
+  std::string export_dir = ".";
+  auto* exp = app.add_subcommand("export", "Write the five embedded documents into DIR (default: .)");
+  exp->add_option("DIR", export_dir, "Directory to write into");
+
+  CompileOptions compile;
+  auto* cmp = app.add_subcommand("compile", "Compile a line and a service description into the three compiled files");
+  cmp->add_option("LINE", compile.line_path, "Line description")->required();
+  cmp->add_option("SERVICE", compile.service_path, "Service description")->required();
+  cmp->add_option("-o,--output", compile.output_directory, "Directory for the compiled files (default: .)");
+  cmp->add_option("--route", compile.route_name, "Route identifier (default: ORSEA_MONTELBA)");
+  cmp->add_option("--train", compile.train_code, "Train identifier (default: RX17)");
+  bool no_profile = false;
+  cmp->add_flag("--no-profile", no_profile, "Do not build the plan nor write the profile file");
+  cmp->add_flag("--Werror", compile.warnings_are_errors, "Treat warnings as errors");
+  cmp->add_flag("-q,--quiet", compile.quiet, "Do not print warnings");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e);
+    return status == 0 ? kExitOk : kExitFailure;
+  }
+
+  if (exp->parsed()) return run_export(export_dir, std::cout, std::cerr);
+  if (cmp->parsed()) {
+    compile.profile = !no_profile;
+    return run_compile(compile, std::cerr);
+  }
+  return kExitFailure;
 }
 
 }  // namespace sb

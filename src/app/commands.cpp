@@ -1,0 +1,104 @@
+#include "app/commands.h"
+
+#include <sys/stat.h>
+
+#include "app/author_inputs.h"
+#include "app/diagnostic_printer.h"
+#include "app/directory_files.h"
+#include "app/exit_status.h"
+#include "app/platform.h"
+#include "compile/track_completion.h"
+#include "documents/description_documents.h"
+#include "documents/driver_documents.h"
+#include "model/file_names.h"
+
+namespace sb {
+
+namespace {
+
+bool is_directory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// An input the author named must be a readable file before anything starts.
+bool check_input(const std::string& what, const std::string& path, std::ostream& err) {
+  try {
+    open_input_path(path);
+    return true;
+  } catch (const FileError& e) {
+    err << "scenario-builder: " << what << " " << e.what() << '\n';
+    return false;
+  }
+}
+
+char separator() { return native_platform().path_separator(); }
+
+}  // namespace
+
+int run_export(const std::string& directory, std::ostream& out, std::ostream& err) {
+  if (!is_directory(directory)) {
+    err << "scenario-builder: " << directory << ": not a directory\n";
+    return kExitFailure;
+  }
+  DirectoryFiles files(directory, separator());
+  ScenarioModel model;
+  model.RouteName = "ORSEA_MONTELBA";
+  model.TrainCode = "RX17";
+  try {
+    dati_linea(model, files);
+    dati_treno(model, files);
+    dati_note(model, files);
+    dati_rallentamenti(model, files);
+    dati_scheda(model, files);
+  } catch (const FileError& e) {
+    err << "scenario-builder: " << e.what() << '\n';
+    return kExitFailure;
+  }
+  out << "wrote " << files.path_of(line_description_name(model.RouteName)) << " and "
+      << files.path_of(service_description_name(model.RouteName, model.TrainCode))
+      << " (and the driver's notes, slowdown order and timetable card)\n";
+  return kExitOk;
+}
+
+int run_compile(const CompileOptions& options, std::ostream& err) {
+  if (!check_input("line description", options.line_path, err) ||
+      !check_input("service description", options.service_path, err)) {
+    return kExitFailure;
+  }
+  if (!is_directory(options.output_directory)) {
+    err << "scenario-builder: " << options.output_directory << ": not a directory\n";
+    return kExitFailure;
+  }
+  ScenarioModel model;
+  model.RouteName = options.route_name;
+  model.TrainCode = options.train_code;
+  AuthorInputs inputs(line_description_name(model.RouteName), options.line_path,
+                      service_description_name(model.RouteName, model.TrainCode), options.service_path);
+  DirectoryFiles outputs(options.output_directory, separator());
+  DiagnosticPrinter printer(err, !options.quiet);
+  model.diagnostics.sink = &printer;
+  try {
+    memorizza_percorso(model, options.profile ? 1 : 0, inputs, outputs);
+  } catch (const FatalError& e) {
+    err << " Errore n. " << e.code() << '\n';
+    return kExitFatal;
+  } catch (const NoTrackError& e) {
+    err << "scenario-builder: " << e.what() << "; no compiled file written\n";
+    return kExitFailure;
+  } catch (const FileError& e) {
+    err << "scenario-builder: " << e.what() << '\n';
+    return kExitFailure;
+  } catch (const std::exception& e) {
+    err << "scenario-builder: " << e.what() << '\n';
+    return kExitFailure;
+  }
+  if (model.ErrorCode != 0) return kExitRecordedError;
+  if (options.warnings_are_errors && printer.warnings() > 0) {
+    err << "scenario-builder: " << printer.warnings() << " warning(s) treated as errors (--Werror)\n";
+    return kExitRecordedError;
+  }
+  return kExitOk;
+}
+
+}  // namespace sb

@@ -1,0 +1,34 @@
+// Prints recorded errors and warnings the way compilers do:
+//   FILE:LINE:COLUMN: error N: meaning
+//       the offending line
+//       ^
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "model/diagnostics.h"
+
+namespace sb {
+
+class DiagnosticPrinter : public DiagnosticSink {
+ public:
+  DiagnosticPrinter(std::ostream& out, bool show_warnings) : out_(out), show_warnings_(show_warnings) {}
+  void recorded_error(int code, const SourcePlace& where, const std::string& detail) override;
+  void warning(const std::string& message, const SourcePlace& where) override;
+
+  int errors() const { return errors_; }
+  int warnings() const { return warnings_; }
+
+ private:
+  void print(const SourcePlace& where, const std::string& text);
+  void quote(const SourcePlace& where);
+  static std::string line_of(const std::string& path, int n);
+
+  std::ostream& out_;
+  bool show_warnings_;
+  int errors_ = 0;
+  int warnings_ = 0;
+};
+
+}  // namespace sb
