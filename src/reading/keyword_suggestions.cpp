@@ -1,0 +1,118 @@
+#include "reading/keyword_suggestions.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "reading/text_match.h"
+
+namespace sb {
+
+namespace {
+
+struct Keyword {
+  std::vector<std::string_view> words;  // every one must occur in the field
+  std::string_view shown;               // how the documents write it
+};
+
+const std::vector<Keyword>& keywords_of(KeywordRegion region) {
+  static const std::vector<Keyword> general = {
+      {{"lunghezza", "percorso"}, "lunghezza percorso"},
+      {{"progressiva", "uno"}, "progressiva chilometrica uno"},
+      {{"progressiva", "due"}, "progressiva chilometrica due"},
+      {{"progressiva", "tre"}, "progressiva chilometrica tre"},
+      {{"sfondo", "uno"}, "sfondo uno"},
+      {{"sfondo", "due"}, "sfondo due"},
+      {{"sfondo", "tre"}, "sfondo tre"},
+      {{"ripetizione", "segnali"}, "ripetizione segnali"},
+  };
+  static const std::vector<Keyword> free_region = {
+      {{"pendenza"}, "pendenza"},
+      {{"curva"}, "curva"},
+      {{"montagna"}, "montagna"},
+      {{"indicatori_v"}, "indicatori_vmax"},
+      {{"cartello", "indicat"}, "cartello_indicatore"},
+  };
+  static const std::vector<Keyword> service = {
+      {{"massa", "frenata"}, "percentuale massa frenata"},
+      {{"vetture"}, "numero vetture"},
+      {{"velocit"}, "velocita"},
+      {{"aderenza"}, "aderenza"},
+      {{"orologio"}, "orologio"},
+      {{"sabbia"}, "sabbia"},
+      {{"segnale"}, "segnale"},
+      {{"rallentamento"}, "rallentamento"},
+      {{"abbattimento"}, "abbattimento"},
+      {{"stazione"}, "stazione"},
+  };
+  switch (region) {
+    case KeywordRegion::LineGeneral: return general;
+    case KeywordRegion::LineFree: return free_region;
+    case KeywordRegion::Service: return service;
+  }
+  return service;
+}
+
+// Fewest edits (insert, delete, replace, swap of neighbours) that make
+// `word` appear somewhere inside `text`.
+std::size_t substring_distance(std::string_view word, std::string_view text) {
+  const std::size_t n = word.size(), m = text.size();
+  // d[i][j]: word[0, i) against a substring of text ending at j.
+  std::vector<std::vector<std::size_t>> d(n + 1, std::vector<std::size_t>(m + 1, 0));
+  for (std::size_t i = 1; i <= n; ++i) d[i][0] = i;
+  for (std::size_t i = 1; i <= n; ++i) {
+    for (std::size_t j = 1; j <= m; ++j) {
+      const std::size_t cost = word[i - 1] == text[j - 1] ? 0 : 1;
+      std::size_t best = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && word[i - 1] == text[j - 2] && word[i - 2] == text[j - 1]) {
+        best = std::min(best, d[i - 2][j - 2] + 1);
+      }
+      d[i][j] = best;
+    }
+  }
+  std::size_t best = n;
+  for (std::size_t j = 0; j <= m; ++j) best = std::min(best, d[n][j]);
+  return best;
+}
+
+std::size_t tolerance(std::string_view word) { return word.size() <= 6 ? 1 : 2; }
+
+bool has_letters(std::string_view s) {
+  return std::any_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
+}
+
+}  // namespace
+
+std::optional<std::string> suggest_keyword(KeywordRegion region, std::string_view field) {
+  if (field.size() > 200 || !has_letters(field) || is_section_name(field)) return std::nullopt;
+  const std::string text = ascii_lower(field);
+  std::optional<std::string> best;
+  std::size_t best_total = 0;
+  for (const Keyword& k : keywords_of(region)) {
+    std::size_t total = 0;
+    bool close = true;
+    for (std::string_view w : k.words) {
+      const std::size_t d = substring_distance(w, text);
+      if (d > tolerance(w)) {
+        close = false;
+        break;
+      }
+      total += d;
+    }
+    // A field that holds every word exactly is the keyword itself, not a slip.
+    if (close && total > 0 && (!best || total < best_total)) {
+      best = std::string(k.shown);
+      best_total = total;
+    }
+  }
+  return best;
+}
+
+void note_passed_over(ScenarioModel& model, KeywordRegion region, std::string_view field, const SourcePlace& where) {
+  if (model.diagnostics.sink == nullptr) return;
+  if (auto keyword = suggest_keyword(region, field)) {
+    record_warning(model, "'" + std::string(field) + "' is no keyword and is passed over; did you mean '" + *keyword + "'?",
+                   where);
+  }
+}
+
+}  // namespace sb
