@@ -2,9 +2,31 @@
 
 #include "documents/cp1252.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace sb {
 
 DocumentBuffer make_document_buffer() { return DocumentBuffer(kDocumentSlots); }
+
+DocumentBuffer make_document_buffer(const std::vector<std::string>& lines) {
+  // The last slot must stay free for the marker.
+  if (lines.size() >= static_cast<std::size_t>(kDocumentSlots)) {
+    throw std::length_error("a document holds at most " + std::to_string(kDocumentSlots - 1) + " lines");
+  }
+  DocumentBuffer b = make_document_buffer();
+  std::copy(lines.begin(), lines.end(), b.begin());
+  b[lines.size()] = kEndMarker;
+  return b;
+}
+
+std::string right_aligned(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string left_aligned(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
 
 std::string document_bytes(const DocumentBuffer& buffer, int* lines_written) {
   std::string bytes;

@@ -20,6 +20,14 @@ using DocumentBuffer = std::vector<std::string>;
 // 1001 empty slots.
 DocumentBuffer make_document_buffer();
 
+// 1001 slots holding `lines` from slot 0 and the end marker after them.
+DocumentBuffer make_document_buffer(const std::vector<std::string>& lines);
+
+// `text` right-aligned in `width` characters (never cut when longer).
+std::string right_aligned(const std::string& text, std::size_t width);
+// `text` followed by blanks up to `width` characters (never cut when longer).
+std::string left_aligned(const std::string& text, std::size_t width);
+
 // The bytes the writer puts on disk for a buffer: lines up to the end marker
 // (compared as a whole line), each in cp1252 followed by CR LF. `lines_written`
 // receives the index of the end marker.
