@@ -1,0 +1,41 @@
+// The plan of the track, integrated metre by metre: every metre continues the
+// step vector of the two metres before it, turned by the curvature k (radians
+// per metre, not renormalised). 64-bit arithmetic in a fixed order, so the
+// plan is the same bit for bit on every build.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "model/profile_table.h"
+
+namespace sb {
+
+// A curved run may not carry the plan past this metre.
+constexpr std::int32_t kPlanMetreLimit = 1000000;
+
+// Metres 0 and 1 as 16-bit values: the track starts at the origin heading
+// along +y in steps of 1 m.
+void plan_start(PlanTable& plan);
+
+// Curvature per metre of a curve keyword: the first of the class digits 1..6
+// found in it (0.0001 .. 0.003), negative when it holds an "s" in either case.
+// No class digit: nothing.
+std::optional<double> curve_curvature(std::string_view keyword);
+
+enum class PlanRun {
+  Done,
+  PastLimit,   // metre kPlanMetreLimit was passed
+  PastTable,   // the next metre lies beyond the plan table
+};
+
+// Computes metres `metre` .. `last` and leaves `metre` at the next one to
+// compute. A straight run has no curvature. Runs stop at the table's end and
+// after metre kPlanMetreLimit.
+PlanRun run_straight(PlanTable& plan, std::int32_t& metre, std::int64_t last);
+PlanRun run_curved(PlanTable& plan, std::int32_t& metre, std::int64_t last, double k);
+// The straight run to the end of the route, which has no metre limit.
+void run_straight_tail(PlanTable& plan, std::int32_t& metre, std::int64_t last);
+
+}  // namespace sb
