@@ -8,7 +8,8 @@
 
 namespace sb {
 
-// Scans cells 1 .. N − 2 of an allocated track.
+// Scans cells 1 .. N − 2 of an allocated track; nothing outside the track is
+// read or written, whatever the walks ahead would reach.
 void scan_track(ScenarioModel& model);
 
 }  // namespace sb
