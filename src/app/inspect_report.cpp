@@ -1,0 +1,270 @@
+#include "app/inspect_report.h"
+
+#include <cstdio>
+#include <iomanip>
+#include <sstream>
+
+#include "app/people_text.h"
+#include "compile/cell_description.h"
+#include "compile/header_values.h"
+#include "compile/plan_summary.h"
+#include "model/numeric.h"
+
+namespace sb {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr CellProperty kProperties[] = {CellProperty::SpeedLimit, CellProperty::Gradient, CellProperty::Adhesion,
+                                        CellProperty::Scenery};
+
+std::string quoted(const std::string& cp1252) { return "\"" + cp1252_to_utf8(cp1252) + "\""; }
+
+std::string fixed(double v, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
+
+std::string field_text(const CellField& f) {
+  if (const auto* n = std::get_if<std::int64_t>(&f.value)) return f.label + " " + std::to_string(*n);
+  return f.label + " " + quoted(std::get<std::string>(f.value));
+}
+
+Json field_json(const CellField& f) {
+  if (const auto* n = std::get_if<std::int64_t>(&f.value)) return *n;
+  return cp1252_to_utf8(std::get<std::string>(f.value));
+}
+
+std::string json_key(std::string label) {
+  for (char& c : label) {
+    if (c == ' ' || c == '/') c = '_';
+  }
+  return label;
+}
+
+const StationEntry* entries_of(const CompiledScenario& s) { return s.header ? s.header->entries.data() : nullptr; }
+int records_of(const CompiledScenario& s) { return s.header ? s.header->records : 0; }
+
+// --- text -----------------------------------------------------------------
+
+void print_files(const LocatedScenario& where, std::ostream& out) {
+  out << "directory  " << where.directory << '\n';
+  const std::pair<const char*, const std::string*> files[] = {
+      {"profile", &where.names.profile}, {"header ", &where.names.header}, {"track  ", &where.names.track}};
+  for (const auto& [what, name] : files) out << what << "    " << (name->empty() ? "(none)" : *name) << '\n';
+}
+
+void print_values(const DecodedHeader& h, std::ostream& out) {
+  if (!h.complete()) {
+    out << "\nscenario values: the header holds only " << h.records << " of 87 records\n";
+    return;
+  }
+  const ScenarioValues v = scenario_values(h.entries);
+  out << "\nscenario values (entries 81 to 86)\n";
+  out << "  route length        " << v.route_length << " m (track to " << v.route_length + kTrackBeyondRoute
+      << " m)\n";
+  for (const KilometreMarker& k : v.markers) {
+    out << "  kilometre marker    entry " << k.entry << ": position " << k.position << " m, value " << k.value
+        << ", flag " << k.flag << '\n';
+  }
+  out << "  backgrounds         " << v.background1 << ", " << v.background2 << ", " << v.background3 << '\n';
+  out << "  signal repetition   from " << v.repetition_start << " m to " << v.repetition_end << " m, "
+      << v.repetition_codes << " codes\n";
+  out << "  braked mass         " << v.braked_mass << " %\n";
+  out << "  cars                " << v.cars << '\n';
+  out << "  sand                " << v.sand << '\n';
+  out << "  start clock         " << std::setfill('0') << std::setw(2) << v.clock_h << ':' << std::setw(2)
+      << v.clock_m << ':' << std::setw(2) << v.clock_s << std::setfill(' ') << '\n';
+  out << "  identifiers         route " << quoted(v.route_name) << ", train " << quoted(v.train_code) << '\n';
+  out << "  mark                " << v.header_mark << '\n';
+  out << "  check code          " << v.header_check << '\n';
+}
+
+void print_stations(const DecodedHeader& h, std::ostream& out) {
+  const auto stations = stations_of(h.entries, h.records);
+  out << "\nstations (" << stations.size() << ")\n";
+  out << "  entry  position  kind        area from .. to  flags 1 2 3  time      name\n";
+  for (const HeaderItem& it : stations) {
+    const StationEntry& e = *it.data;
+    out << "  " << std::setw(5) << it.entry << "  " << std::setw(8) << e.position << "  " << std::setw(4)
+        << int{e.kind} << "  " << std::setw(9) << e.areaStart << " .. " << std::setw(7) << e.areaEnd << "  "
+        << std::setw(7) << int{e.flag1} << ' ' << int{e.flag2} << ' ' << int{e.flag3} << "  "
+        << clock_text(e.timeOfDay) << "  " << cp1252_to_utf8(e.name) << '\n';
+  }
+  const auto boards = boards_of(h.entries, h.records);
+  out << "\nboard texts (" << boards.size() << ")\n";
+  for (const HeaderItem& it : boards) out << "  entry " << it.entry << ": " << quoted(it.data->name) << '\n';
+}
+
+void print_cells(const CompiledScenario& s, std::ostream& out) {
+  const auto& cells = *s.track;
+  std::size_t occupied = 0;
+  for (const TrackCell& c : cells) occupied += c.kind != 0 ? 1 : 0;
+  out << "\ntrack: " << cells.size() << " cells, " << occupied << " occupied\n";
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& c = cells[i];
+    if (c.kind == 0) continue;
+    out << "  cell " << std::setw(5) << i << "  at " << std::setw(7) << object_position(c.kind, i) << " m  "
+        << cell_kind_name(c.kind) << " (" << int{c.kind} << ")";
+    const auto fields = describe_cell(c, entries_of(s), records_of(s));
+    for (std::size_t k = 0; k < fields.size(); ++k) out << (k == 0 ? ": " : ", ") << field_text(fields[k]);
+    out << "  [" << c.value1 << ' ' << c.value2 << ' ' << c.value3 << ' ' << c.value4 << "]\n";
+  }
+  out << "\nprofiles\n";
+  for (CellProperty p : kProperties) {
+    for (const PropertyRun& r : property_runs(cells, p)) {
+      if (p == CellProperty::Scenery && r.value == 0) continue;
+      out << "  " << property_name(p) << ' ' << r.value << property_unit(p) << " from " << r.from_metre()
+          << " m to " << r.to_metre() << " m\n";
+    }
+  }
+}
+
+void print_plan(const PlanTable& plan, std::ostream& out) {
+  const PlanSummary p = summarise_plan(plan);
+  out << "\nplan\n";
+  out << "  points              " << p.points << " (metres " << p.first_metre << " to " << p.last_metre << ")\n";
+  out << "  length              " << fixed(p.length, 1) << " m\n";
+  out << "  bounding box        x " << fixed(p.min_x, 1) << " .. " << fixed(p.max_x, 1) << " m, y "
+      << fixed(p.min_y, 1) << " .. " << fixed(p.max_y, 1) << " m\n";
+  out << "  turning             net " << fixed(p.net_turning, 1) << " degrees, total " << fixed(p.absolute_turning, 1)
+      << " degrees\n";
+}
+
+// --- JSON -------------------------------------------------------------------
+
+Json values_json(const DecodedHeader& h) {
+  const ScenarioValues v = scenario_values(h.entries);
+  Json markers = Json::array();
+  for (const KilometreMarker& k : v.markers) {
+    markers.push_back({{"entry", k.entry}, {"position", k.position}, {"value", k.value}, {"flag", k.flag}});
+  }
+  return Json{{"route_length", v.route_length},
+              {"kilometre_markers", markers},
+              {"backgrounds", {v.background1, v.background2, v.background3}},
+              {"signal_repetition", {{"start", v.repetition_start}, {"end", v.repetition_end}, {"codes", v.repetition_codes}}},
+              {"braked_mass_percent", v.braked_mass},
+              {"cars", v.cars},
+              {"sand", v.sand},
+              {"start_clock", {{"hours", v.clock_h}, {"minutes", v.clock_m}, {"seconds", v.clock_s}}},
+              {"route_name", cp1252_to_utf8(v.route_name)},
+              {"train_code", cp1252_to_utf8(v.train_code)},
+              {"mark", v.header_mark},
+              {"check_code", v.header_check}};
+}
+
+Json stations_json(const DecodedHeader& h) {
+  Json list = Json::array();
+  for (const HeaderItem& it : stations_of(h.entries, h.records)) {
+    const StationEntry& e = *it.data;
+    list.push_back({{"entry", it.entry},
+                    {"position", e.position},
+                    {"kind", e.kind},
+                    {"area_start", e.areaStart},
+                    {"area_end", e.areaEnd},
+                    {"flag1", e.flag1},
+                    {"flag2", e.flag2},
+                    {"flag3", e.flag3},
+                    {"set1", {e.set1a, e.set1b, e.set1c}},
+                    {"set2", {e.set2a, e.set2b, e.set2c}},
+                    {"extra", e.extra},
+                    {"time_of_day", e.timeOfDay},
+                    {"time", clock_text(e.timeOfDay)},
+                    {"name", cp1252_to_utf8(e.name)}});
+  }
+  return list;
+}
+
+Json boards_json(const DecodedHeader& h) {
+  Json list = Json::array();
+  for (const HeaderItem& it : boards_of(h.entries, h.records)) {
+    list.push_back({{"entry", it.entry}, {"text", cp1252_to_utf8(it.data->name)}});
+  }
+  return list;
+}
+
+Json cells_json(const CompiledScenario& s) {
+  Json list = Json::array();
+  const auto& cells = *s.track;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    const TrackCell& c = cells[i];
+    if (c.kind == 0) continue;
+    Json decoded = Json::object();
+    for (const CellField& f : describe_cell(c, entries_of(s), records_of(s))) decoded[json_key(f.label)] = field_json(f);
+    list.push_back({{"cell", i},
+                    {"position", object_position(c.kind, i)},
+                    {"kind", c.kind},
+                    {"kind_name", cell_kind_name(c.kind)},
+                    {"values", {c.value1, c.value2, c.value3, c.value4}},
+                    {"signal_time", c.signalTime},
+                    {"approach", c.approach},
+                    {"decoded", decoded}});
+  }
+  return list;
+}
+
+Json profiles_json(const std::vector<TrackCell>& cells) {
+  Json all = Json::object();
+  for (CellProperty p : kProperties) {
+    Json runs = Json::array();
+    for (const PropertyRun& r : property_runs(cells, p)) {
+      runs.push_back({{"from", r.from_metre()}, {"to", r.to_metre()}, {"value", r.value}});
+    }
+    all[json_key(property_name(p))] = runs;
+  }
+  return all;
+}
+
+Json plan_json(const PlanTable& plan) {
+  const PlanSummary p = summarise_plan(plan);
+  return Json{{"points", p.points},
+              {"first_metre", p.first_metre},
+              {"last_metre", p.last_metre},
+              {"length", p.length},
+              {"bounding_box", {{"min_x", p.min_x}, {"max_x", p.max_x}, {"min_y", p.min_y}, {"max_y", p.max_y}}},
+              {"net_turning_degrees", p.net_turning},
+              {"total_turning_degrees", p.absolute_turning}};
+}
+
+}  // namespace
+
+void print_inspection(const LocatedScenario& where, const CompiledScenario& s, std::ostream& out) {
+  print_files(where, out);
+  if (s.header) {
+    print_values(*s.header, out);
+    print_stations(*s.header, out);
+  }
+  if (s.track) print_cells(s, out);
+  if (s.plan) print_plan(*s.plan, out);
+  for (const std::string& note : s.notes) out << "\nnote: " << note << '\n';
+  out << '\n';
+  for (const Finding& f : s.findings) out << f.file << ": offset " << f.offset << ": " << f.message << '\n';
+  out << (s.valid() ? "valid\n" : "NOT valid: " + std::to_string(s.findings.size()) + " findings\n");
+}
+
+Json inspection_json(const LocatedScenario& where, const CompiledScenario& s) {
+  Json doc = Json::object();
+  doc["directory"] = where.directory;
+  doc["files"] = {{"profile", where.names.profile}, {"header", where.names.header}, {"track", where.names.track}};
+  doc["valid"] = s.valid();
+  if (s.header && s.header->complete()) doc["values"] = values_json(*s.header);
+  if (s.header) {
+    doc["stations"] = stations_json(*s.header);
+    doc["boards"] = boards_json(*s.header);
+  }
+  if (s.track) {
+    doc["cell_count"] = s.track->size();
+    doc["cells"] = cells_json(s);
+    doc["profiles"] = profiles_json(*s.track);
+  }
+  if (s.plan) doc["plan"] = plan_json(*s.plan);
+  Json findings = Json::array();
+  for (const Finding& f : s.findings) findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});
+  doc["findings"] = findings;
+  doc["notes"] = s.notes;
+  return doc;
+}
+
+}  // namespace sb
