@@ -37,10 +37,9 @@ const char* error_meaning(int code) {
     case 203: return "negative position in the line description";
     case 204: return "curve runs past the last metre of the plan";
     case 205: return "more information boards than free header entries";
-    case 212: return "slowdown reaches beyond the track";
+    case 212: return "slowdown ends off the track";
     case 213: return "station area reaches beyond the last cell of the track";
     case 214: return "negative position in the service description";
-    case 215: return "speed-limit or adhesion entries run past the last cell of the track";
     default: return "unknown error";
   }
 }

@@ -50,7 +50,6 @@ constexpr int kBoardTableFull = 205;
 constexpr int kSlowdownBeyondTrack = 212;
 constexpr int kStationBeyondTrack = 213;
 constexpr int kNegativeServicePosition = 214;
-constexpr int kProfileBeyondTrack = 215;
 }  // namespace err
 
 // A short meaning of the number, for people; "unknown error" for others.
