@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "documents/description_documents.h"
+#include "documents/document_writer.h"
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/memory_files.h"
@@ -473,6 +475,74 @@ TEST(ServiceReaderFailurePath, RunTimeFailureDeletesTheServiceDescriptionAndReco
   EXPECT_EQ(model.ErrorCode, err::kReadFailure);
   EXPECT_EQ(model.ScenarioHeader[86].set1a, 300);  // what was stored stays
   EXPECT_TRUE(files.files.empty());
+}
+
+// Both halves over the embedded documents: every station, signal, speed
+// limit and adhesion value the service description implies is in the model.
+TEST(ServiceReaderOverTheDocuments, ModelHoldsEveryEntryOfTheEmbeddedDocuments) {
+  ScenarioModel model;
+  model.RouteName = "ORSEA_MONTELBA";
+  model.TrainCode = "RX17";
+  MemoryFiles files;
+  files.files[line_description_name(model.RouteName)] = document_bytes(line_description_buffer());
+  files.files[service_description_name(model.RouteName, model.TrainCode)] =
+      document_bytes(service_description_buffer());
+  memorizza_dati(model, files);
+  ASSERT_EQ(model.ErrorCode, 0);
+  ASSERT_EQ(model.track_upper(), kUpper);
+  EXPECT_TRUE(files.files.empty());
+
+  EXPECT_EQ(model.ScenarioHeader[84].position, 12);
+  EXPECT_EQ(model.ScenarioHeader[84].areaStart, 135);
+  EXPECT_EQ(model.ScenarioHeader[86].set1a, 300);
+  EXPECT_EQ(model.ScenarioHeader[86].set2a, 14);
+  EXPECT_EQ(model.ScenarioHeader[86].set2b, 12);
+
+  const int stations[] = {0, 4500, 9050, 11950, 18350, 22150, 28200, 34900, 39650, 47500, 62600, 70250, 79650, 89800};
+  for (int i = 1; i <= 14; ++i) {
+    const StationEntry& e = model.ScenarioHeader[static_cast<std::size_t>(i)];
+    EXPECT_EQ(e.position, stations[i - 1]) << i;
+    EXPECT_FALSE(e.name.empty()) << i;
+  }
+  EXPECT_EQ(model.ScenarioHeader[1].name, "ORSEA");
+  EXPECT_EQ(model.ScenarioHeader[11].timeOfDay, (14 * 60 + 43) * 60);
+  EXPECT_EQ(model.ScenarioHeader[14].timeOfDay, (15 * 60 + 9) * 60);
+  EXPECT_EQ(model.ScenarioHeader[15].position, 0);
+  EXPECT_TRUE(model.ScenarioHeader[15].name.empty());
+
+  const int signals[] = {2800,  4000,  7000,  8200,  9200,  10400, 11500, 12650, 14250, 15650,
+                         16850, 17800, 19900, 21100, 24100, 25450, 26650, 27750, 31300, 33050,
+                         34250, 36400, 37800, 39000, 43600, 46800, 51850, 60600, 61800, 67600,
+                         68800, 73300, 77000, 78800, 83500, 85800, 87400, 88600};
+  int signalCells = 0;
+  int endMarkers = 0;
+  for (const TrackCell& c : model.TrackArray) {
+    signalCells += c.kind == 1 ? 1 : 0;
+    endMarkers += c.kind == 10 ? 1 : 0;
+  }
+  EXPECT_EQ(signalCells, 38);
+  for (const int p : signals) EXPECT_EQ(model.TrackArray[static_cast<std::size_t>(p / 50 + 1)].kind, 1) << p;
+  EXPECT_EQ(endMarkers, 12);  // kinds 26 and 28 have none
+
+  struct Range {
+    int first;
+    int last;
+    int value;
+  };
+  // 95, 150, 180, 140, 80, 180, 150 km/h from 0, 2000, 18350, 58500, 61600, 64250, 87500 m.
+  for (const Range r : {Range{0, 39, 19}, Range{40, 366, 30}, Range{367, 1169, 36}, Range{1170, 1231, 28},
+                        Range{1232, 1284, 16}, Range{1285, 1749, 36}, Range{1750, kUpper - 3, 30},
+                        Range{kUpper - 2, kUpper, 0}}) {
+    for (int i = r.first; i <= r.last; ++i) {
+      ASSERT_EQ(model.TrackArray[static_cast<std::size_t>(i)].speedLimit, r.value) << i;
+    }
+  }
+  // 90, 85, 100 from 0, 34100, 59400 m.
+  for (const Range r : {Range{0, 681, 90}, Range{682, 1187, 85}, Range{1188, kUpper - 3, 100}, Range{kUpper - 2, kUpper, 0}}) {
+    for (int i = r.first; i <= r.last; ++i) {
+      ASSERT_EQ(model.TrackArray[static_cast<std::size_t>(i)].adhesion, r.value) << i;
+    }
+  }
 }
 
 }  // namespace
