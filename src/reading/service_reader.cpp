@@ -11,6 +11,7 @@
 #include "model/error_codes.h"
 #include "model/file_names.h"
 #include "model/numeric.h"
+#include "reading/keyword_suggestions.h"
 #include "reading/memorizza_dati.h"
 #include "reading/service_entries.h"
 #include "reading/text_match.h"
@@ -74,13 +75,19 @@ std::optional<std::string> next_keyword_field(ScenarioModel& model, FieldReader&
   return model.InputField;
 }
 
-// Reads every entry the field names, in the table's order.
+// Reads every entry the field names, in the table's order. A field that
+// names none is passed over, with a hint when it looks like a misspelt
+// keyword.
 EntryOutcome read_entries(ServiceReading& r, const std::string& field) {
+  const SourcePlace place = r.fields.place();
+  bool named = false;
   for (const EntryKind& kind : kEntryKinds) {
     if (!names_kind(field, kind)) continue;
+    named = true;
     const EntryOutcome outcome = kind.read(r);
     if (outcome != EntryOutcome::Next) return outcome;
   }
+  if (!named) note_passed_over(r.model(), KeywordRegion::Service, field, place);
   return EntryOutcome::Next;
 }
 

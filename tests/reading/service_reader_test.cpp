@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "documents/description_documents.h"
@@ -453,6 +454,30 @@ TEST_F(ServiceReaderTest, AbbattimentoMarksThePositionsOwnCell) {
   read({"abbattimento, 5000, 1"});
   EXPECT_EQ(model.ErrorCode, 0);
   EXPECT_EQ(cell(100).kind, 12);
+}
+
+class CollectingSink : public DiagnosticSink {
+ public:
+  void recorded_error(int code, const SourcePlace& where, const std::string&) override {
+    errors.push_back({code, where.line});
+  }
+  void warning(const std::string& message, const SourcePlace& where) override {
+    warnings.push_back({message, where.line});
+  }
+  std::vector<std::pair<int, int>> errors;                 // code, line
+  std::vector<std::pair<std::string, int>> warnings;       // message, line
+};
+
+TEST_F(ServiceReaderTest, ErrorsAndMisspeltKeywordsAreReportedAtTheirEntrysLine) {
+  CollectingSink sink;
+  model.diagnostics.sink = &sink;
+  read({"sabbia, 300", "stazone, 4500", "velocita, 0, 95", station(4525, 2, 500)});
+  EXPECT_EQ(model.ErrorCode, err::kStationPosition);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0], std::make_pair(err::kStationPosition, 5));
+  ASSERT_EQ(sink.warnings.size(), 1u);
+  EXPECT_NE(sink.warnings[0].first.find("stazione"), std::string::npos);
+  EXPECT_EQ(sink.warnings[0].second, 3);
 }
 
 TEST_F(ServiceReaderTest, MissingServiceDescriptionIsAFileError) {
