@@ -1,0 +1,68 @@
+// Cost of the plan, in time per metre of a 1,000,000 m route: the
+// integration alone, and the whole line reader on a curve-dense description.
+#include <benchmark/benchmark.h>
+
+#include "bench_inputs.h"
+#include "model/file_names.h"
+#include "model/memory_files.h"
+#include "model/scenario_model.h"
+#include "reading/memorizza_dati.h"
+#include "reading/plan.h"
+
+namespace {
+
+constexpr std::int32_t kExtended = sb::bench::kLongestRoute + 7000;
+
+void report_per_metre(benchmark::State& state, std::int64_t metres) {
+  // Seconds of CPU per metre, shown with its SI prefix (n = nanoseconds).
+  state.counters["per_metre"] = benchmark::Counter(static_cast<double>(state.iterations() * metres),
+                                                   benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void PlanStraight(benchmark::State& state) {
+  sb::PlanTable plan;
+  plan.allocate(kExtended);
+  sb::plan_start(plan);
+  for (auto _ : state) {
+    std::int32_t metre = 2;
+    sb::run_straight_tail(plan, metre, kExtended - 2);
+    benchmark::DoNotOptimize(metre);
+  }
+  report_per_metre(state, kExtended - 3);
+}
+BENCHMARK(PlanStraight)->Unit(benchmark::kMillisecond);
+
+void PlanCurved(benchmark::State& state) {
+  sb::PlanTable plan;
+  plan.allocate(kExtended);
+  sb::plan_start(plan);
+  for (auto _ : state) {
+    std::int32_t metre = 2;
+    benchmark::DoNotOptimize(sb::run_curved(plan, metre, 999000, 0.0001));
+  }
+  report_per_metre(state, 999000 - 1);
+}
+BENCHMARK(PlanCurved)->Unit(benchmark::kMillisecond);
+
+// The line reader from the first field to the plan's tail, per metre of plan.
+void LineReaderCurveDense(benchmark::State& state) {
+  const std::string text = sb::bench::curve_dense_line_description(sb::bench::kLongestRoute);
+  for (auto _ : state) {
+    state.PauseTiming();
+    sb::MemoryFiles files;
+    auto model = std::make_unique<sb::ScenarioModel>();
+    model->RouteName = "BENCH";
+    model->TrainCode = "TR1";
+    model->ProfileWanted = 1;
+    files.files[sb::line_description_name(model->RouteName)] = text;
+    state.ResumeTiming();
+    sb::ReadingContext context{*model, files};
+    benchmark::DoNotOptimize(sb::read_line_description(context));
+    if (model->ErrorCode != 0) state.SkipWithError("the line description did not read cleanly");
+  }
+  report_per_metre(state, kExtended + 1);
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(LineReaderCurveDense)->Unit(benchmark::kMillisecond);
+
+}  // namespace
