@@ -34,7 +34,7 @@ const char* error_meaning(int code) {
     case 1251: return "reserved slot for the check code is taken";
     case 201: return "more than 80 mountain stretches";
     case 202: return "mountain stretch ends beyond the last cell of the track";
-    case 203: return "negative position in the line description";
+    case 203: return "negative position or route length in the line description";
     case 204: return "curve runs past the last metre of the plan";
     case 205: return "more information boards than free header entries";
     case 212: return "slowdown ends off the track";
