@@ -103,6 +103,7 @@ void print_cells(const CompiledScenario& s, std::ostream& out) {
   std::size_t occupied = 0;
   for (const TrackCell& c : cells) occupied += c.kind != 0 ? 1 : 0;
   out << "\ntrack: " << cells.size() << " cells, " << occupied << " occupied\n";
+  if (cells.size() > 1) out << "  cell 1: mark " << cells[1].value1 << ", check code " << cells[1].value2 << '\n';
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (c.kind == 0) continue;
@@ -256,6 +257,7 @@ Json inspection_json(const LocatedScenario& where, const CompiledScenario& s) {
   }
   if (s.track) {
     doc["cell_count"] = s.track->size();
+    if (s.track->size() > 1) doc["track_marks"] = {{"mark", (*s.track)[1].value1}, {"check_code", (*s.track)[1].value2}};
     doc["cells"] = cells_json(s);
     doc["profiles"] = profiles_json(*s.track);
   }

@@ -121,7 +121,7 @@ void draw_plan(std::ostream& o, const CompiledScenario& s) {
   const double by = kPlanTop + kPlanHeight - 12;
   o << "<line class=\"axis\" x1=\"" << num(bx) << "\" y1=\"" << num(by) << "\" x2=\"" << num(bx + bar * v.scale)
     << "\" y2=\"" << num(by) << "\"/>\n";
-  text(o, bx, by - 4, bar >= 1000 ? num(bar / 1000) + " km" : num(bar) + " m", " class=\"small\"");
+  text(o, bx, by - 4, bar >= 1000 ? label(bar / 1000) + " km" : label(bar) + " m", " class=\"small\"");
 
   const double km_step = nice_step(static_cast<double>(sum.last_metre) / 1000, 40);
   for (double km = 0; km * 1000 <= static_cast<double>(sum.last_metre); km += km_step) {
@@ -281,10 +281,13 @@ std::string scenario_svg(const CompiledScenario& s) {
   text(o, kLeft, 28, title, " class=\"title\" style=\"font-size: 18px\"");
   draw_plan(o, s);
   if (s.track && !s.track->empty()) {
+    // The last three cells never carry speed, gradient or adhesion: left out,
+    // they would pull every scale down to 0 (gradient -100).
+    const std::vector<TrackCell> filled(s.track->begin(), s.track->end() - std::min<std::ptrdiff_t>(3, static_cast<std::ptrdiff_t>(s.track->size()) - 1));
     const Distance d{static_cast<double>(s.track->size()) * 50};
-    draw_strip(o, *s.track, d, CellProperty::SpeedLimit, strips_top, "speed");
-    draw_strip(o, *s.track, d, CellProperty::Gradient, strips_top + kStripHeight + kStripGap, "gradient");
-    draw_strip(o, *s.track, d, CellProperty::Adhesion, strips_top + 2 * (kStripHeight + kStripGap), "adhesion");
+    draw_strip(o, filled, d, CellProperty::SpeedLimit, strips_top, "speed");
+    draw_strip(o, filled, d, CellProperty::Gradient, strips_top + kStripHeight + kStripGap, "gradient");
+    draw_strip(o, filled, d, CellProperty::Adhesion, strips_top + 2 * (kStripHeight + kStripGap), "adhesion");
     draw_markers(o, s, d, markers_top);
   }
   o << "</svg>\n";

@@ -20,7 +20,7 @@ bool decode_header_record(ByteCursor& in, int k, StationEntry& e, const std::str
                           std::vector<Finding>& findings) {
   const std::size_t start = in.offset();
   auto ends_inside = [&](const char* field) {
-    add(findings, file, in.offset(),
+    add(findings, file, in.size(),
         "the file ends inside record " + str(k) + " (record starts at offset " + str(static_cast<std::int64_t>(start)) +
             ", before its " + field + "): a header file holds 87 records");
     return false;

@@ -1,0 +1,167 @@
+#include "compile/compiled_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "compile/cell_description.h"
+#include "compile/check_codes.h"
+#include "compile/compiled_files.h"
+#include "compile/plan_summary.h"
+#include "model/memory_files.h"
+
+namespace sb {
+namespace {
+
+// A complete small scenario (route length 0: 141 cells, 7001 plan metres)
+// with a station, a signal, a speed board, the marks and the check codes, a
+// quarter circle in the plan and a 20-character station name.
+ScenarioModel small_scenario() {
+  ScenarioModel m;
+  m.RouteName = "R";
+  m.TrainCode = "T";
+  m.ProfileWanted = 1;
+  m.allocate_track(0);
+  m.ScenarioHeader[85].name = "R";
+  m.ScenarioHeader[86].name = "T";
+  m.ScenarioHeader[84].areaEnd = 0;
+  StationEntry& st = m.ScenarioHeader[1];
+  st.kind = 2;
+  st.areaStart = -450;
+  st.areaEnd = 450;
+  st.name = "STATION WITH 20 CHRS";
+  st.timeOfDay = 51180;
+  m.ScenarioHeader[80].name = "(board)";
+  m.cell(57) = TrackCell{1, 43, 11, 0, 4, 0, 0, 0, 0, 0, 0};
+  m.cell(41) = TrackCell{6, 2800, 3000, 3005, 21, 0, 0, 0, 0, 0, 0};
+  for (std::size_t i = 0; i + 3 < m.TrackArray.size(); ++i) {
+    m.TrackArray[i].speedLimit = i < 40 ? 19 : 30;
+    m.TrackArray[i].gradient = 107;
+    m.TrackArray[i].adhesion = 90;
+  }
+  PlanTable& plan = m.ProfileTable;
+  plan.set_int16(0, 0, 0);
+  plan.set_int16(0, 1, 0);
+  plan.set_int16(1, 0, 0);
+  plan.set_int16(1, 1, 1);
+  // Straight to metre 1000, then a left quarter circle of radius 1000 m,
+  // then straight on.
+  const double r = 1000.0;
+  const double quarter = r * std::acos(-1.0) / 2;
+  for (std::int32_t metre = 2; metre <= m.ExtendedLength - 2; ++metre) {
+    double x = 0, y = metre;
+    if (metre > 1000) {
+      const double s = std::min(static_cast<double>(metre - 1000), quarter);
+      const double a = s / r;
+      x = -(r - r * std::cos(a));
+      y = 1000 + r * std::sin(a);
+      if (metre - 1000 > quarter) x -= (metre - 1000) - quarter;
+    }
+    plan.set_float(metre, 0, x);
+    plan.set_float(metre, 1, y);
+  }
+  m.ScenarioHeader[85].set1a = 610;
+  m.ScenarioHeader[85].timeOfDay = codice_gara_st(m);
+  m.cell(1).value1 = 5121;
+  m.cell(1).value2 = codice_gara_og(m);
+  return m;
+}
+
+const CompiledNames kNames{"R_linea.dat", "R_T.sim", "R_T.dat"};
+
+TEST(CompiledReader, ReadsBackEveryValueTheWriterWrote) {
+  const ScenarioModel m = small_scenario();
+  MemoryFiles files;
+  write_compiled_files(m, files);
+  const CompiledScenario s = read_compiled(files, kNames);
+  EXPECT_TRUE(s.valid()) << s.findings.front().message;
+  ASSERT_TRUE(s.header && s.track && s.plan);
+  EXPECT_EQ(s.header->records, 87);
+  EXPECT_EQ(s.header->entries[1].name, "STATION WITH 20 CHRS");
+  EXPECT_EQ(s.header->entries[1].areaStart, -450);
+  EXPECT_EQ(s.header->entries[1].timeOfDay, 51180);
+  EXPECT_EQ(s.header->offsets[2], 34u + 54u);  // a 20-character name makes record 1 54 bytes
+  EXPECT_EQ(s.header->entries[85].timeOfDay, m.ScenarioHeader[85].timeOfDay);
+  ASSERT_EQ(s.track->size(), 141u);
+  EXPECT_EQ((*s.track)[57].value4, 4);
+  EXPECT_EQ((*s.track)[1].value2, m.TrackArray[1].value2);
+  for (int c = 0; c < 2; ++c) {
+    EXPECT_EQ(s.plan->tags(c), m.ProfileTable.tags(c));
+    EXPECT_EQ(s.plan->column(c), m.ProfileTable.column(c));
+  }
+}
+
+TEST(CompiledReader, ProfileGapsStayEmptyAndAreNoFault) {
+  ScenarioModel m = small_scenario();
+  // A reader that gave up early leaves metres unset, metres 0 and 1 included.
+  for (std::int32_t metre = 0; metre < 3000; ++metre) {
+    m.ProfileTable.tags(0)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
+    m.ProfileTable.tags(1)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
+  }
+  MemoryFiles files;
+  write_compiled_files(m, files);
+  const CompiledScenario s = read_compiled(files, kNames);
+  EXPECT_TRUE(s.valid());
+  const PlanSummary p = summarise_plan(*s.plan);
+  EXPECT_EQ(p.first_metre, 3000);
+  EXPECT_EQ(p.last_metre, 6998);
+}
+
+TEST(PlanSummary, MeasuresLengthBoxAndTurning) {
+  const ScenarioModel m = small_scenario();
+  const PlanSummary p = summarise_plan(m.ProfileTable);
+  EXPECT_EQ(p.points, 6999u);
+  EXPECT_NEAR(p.length, 6998.0, 0.01);
+  EXPECT_NEAR(p.net_turning, 90.0, 0.1);  // one left quarter circle
+  EXPECT_NEAR(p.absolute_turning, 90.0, 0.1);
+  EXPECT_NEAR(p.max_y, 2000.0, 0.01);
+  EXPECT_LT(p.min_x, -1000.0);
+}
+
+TEST(PlanSummary, ThinningKeepsEndsAndBoundsThePointCount) {
+  const ScenarioModel m = small_scenario();
+  const auto pieces = thin_plan(m.ProfileTable, 100);
+  ASSERT_EQ(pieces.size(), 1u);
+  EXPECT_LE(pieces[0].size(), 102u);
+  EXPECT_EQ(pieces[0].front().metre, 0);
+  EXPECT_EQ(pieces[0].back().metre, 6998);
+}
+
+TEST(CellDescription, DecodesSignalsAndSpeedBoards) {
+  const ScenarioModel m = small_scenario();
+  const auto text_of = [](const std::vector<CellField>& f, const std::string& label) {
+    for (const auto& x : f) {
+      if (x.label == label) {
+        if (const auto* n = std::get_if<std::int64_t>(&x.value)) return std::to_string(*n);
+        return std::get<std::string>(x.value);
+      }
+    }
+    return std::string("(none)");
+  };
+  const auto signal = describe_cell(m.TrackArray[57], nullptr, 0);
+  EXPECT_EQ(text_of(signal, "first group"), "4 1 0");
+  EXPECT_EQ(text_of(signal, "second group"), "3 1 0");
+  EXPECT_EQ(text_of(signal, "first code"), "1");
+  EXPECT_EQ(text_of(signal, "second code"), "1");
+  const auto boards = describe_cell(m.TrackArray[41], nullptr, 0);
+  EXPECT_EQ(text_of(boards, "first side km/h"), "140 150 150");
+  EXPECT_EQ(text_of(boards, "second side km/h"), "0 0 25");
+  EXPECT_EQ(text_of(boards, "first side stripes"), "2");
+  EXPECT_EQ(text_of(boards, "second side stripes"), "1");
+  EXPECT_EQ(object_position(1, 57), 2800);
+}
+
+TEST(CellDescription, PropertyRunsCoverTheirMetres) {
+  const ScenarioModel m = small_scenario();
+  const auto runs = property_runs(m.TrackArray, CellProperty::SpeedLimit);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].value, 95);
+  EXPECT_EQ(runs[0].to_metre(), 2000);
+  EXPECT_EQ(runs[1].value, 150);
+  EXPECT_EQ(runs[1].from_metre(), 2000);
+  EXPECT_EQ(runs[2].value, 0);  // the last three cells
+  EXPECT_EQ(clock_text(51180), "14:13:00");
+}
+
+}  // namespace
+}  // namespace sb
