@@ -3,6 +3,8 @@
 # missing. Needs root (apt-get).
 set -euo pipefail
 packages=(cmake g++ ninja-build libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev libbenchmark-dev python3)
+# The render test of `plot`: rsvg-convert draws the SVG, xmllint checks it.
+packages+=(librsvg2-bin libxml2-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
