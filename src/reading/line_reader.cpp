@@ -25,8 +25,7 @@ std::string after_hyphens(LineReading& r, std::string field, int times) {
 // Everything up to the first field holding "[generale]". A file that ends
 // with that field (or is empty) has none.
 bool read_preamble(LineReading& r) {
-  while (true) {
-    if (r.at_end()) break;
+  while (!r.at_end()) {
     const std::string field = r.read_keyword_field();
     if (r.at_end()) break;
     if (contains_nocase(field, "[generale]")) return true;
