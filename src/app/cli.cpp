@@ -5,6 +5,8 @@
 
 #include "app/commands.h"
 #include "app/exit_status.h"
+#include "app/inspect_command.h"
+#include "app/plot_command.h"
 #include "app/platform.h"
 #include "app/run_sequence.h"
 
@@ -41,6 +43,18 @@ int run_cli(int argc, char** argv) {
   cmp->add_flag("--Werror", compile.warnings_are_errors, "Treat warnings as errors");
   cmp->add_flag("-q,--quiet", compile.quiet, "Do not print warnings");
 
+  std::vector<std::string> inspect_paths;
+  bool inspect_json = false;
+  auto* ins = app.add_subcommand("inspect", "Print a compiled scenario for a person and check it (exit 1 when faulty)");
+  ins->add_option("PATH", inspect_paths, "A directory or any of the three compiled files")->required();
+  ins->add_flag("--json", inspect_json, "Print one JSON document");
+
+  std::vector<std::string> plot_paths;
+  std::string plot_output;
+  auto* plt = app.add_subcommand("plot", "Draw a compiled scenario as one SVG: the plan and the profiles along the track");
+  plt->add_option("PATH", plot_paths, "A directory or any of the three compiled files")->required();
+  plt->add_option("-o,--output", plot_output, "The SVG file to write")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -53,6 +67,8 @@ int run_cli(int argc, char** argv) {
     compile.profile = !no_profile;
     return run_compile(compile, std::cerr);
   }
+  if (ins->parsed()) return run_inspect(inspect_paths, inspect_json, std::cout, std::cerr);
+  if (plt->parsed()) return run_plot(plot_paths, plot_output, std::cerr);
   return kExitFailure;
 }
 

@@ -115,6 +115,20 @@ TEST_F(Program, ExportThenCompileGivesTheStartUpRunsBytes) {
   EXPECT_TRUE(fs::exists(service));
 }
 
+TEST_F(Program, InspectAndPlotReadTheStartUpRunsFiles) {
+  ASSERT_EQ(run("", dir.path()), kExitOk) << err_text;
+  EXPECT_EQ(run("inspect '" + program_dir.string() + "'", dir.path()), kExitOk) << err_text;
+  const fs::path svg = dir.path() / "scenario.svg";
+  EXPECT_EQ(run("plot '" + (program_dir / "ORSEA_MONTELBA_RX17.sim").string() + "' -o '" + svg.string() + "'", dir.path()),
+            kExitOk)
+      << err_text;
+  EXPECT_EQ(read_file(svg).rfind("<?xml", 0) == 0 || read_file(svg).rfind("<svg", 0) == 0, true);
+  // A track file cut short is no valid scenario.
+  const std::string track = read_file(program_dir / "ORSEA_MONTELBA_RX17.dat");
+  write_file(program_dir / "ORSEA_MONTELBA_RX17.dat", track.substr(0, track.size() - 7));
+  EXPECT_EQ(run("inspect '" + program_dir.string() + "'", dir.path()), kExitRecordedError);
+}
+
 class Compile : public Program {
  protected:
   // Compiles the given texts; the compiled files go to `out`.
