@@ -1,0 +1,24 @@
+# Sanitizer and fuzzing builds. Both apply to every target, so the core, the
+# program and the tests (or the fuzz targets) carry the same instrumentation.
+#
+#   SB_SANITIZE: AddressSanitizer + UndefinedBehaviorSanitizer; any report
+#                ends the process with a failure.
+#   SB_FUZZ:     clang only; the above plus libFuzzer's coverage hooks, and
+#                the fuzz targets in fuzz/.
+option(SB_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(SB_FUZZ "Build the libFuzzer targets (clang only; implies SB_SANITIZE)" OFF)
+
+set(SB_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+if(SB_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "SB_FUZZ needs clang (libFuzzer); configure with -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  add_compile_options(${SB_SANITIZER_FLAGS} -fsanitize=fuzzer-no-link)
+  add_link_options(${SB_SANITIZER_FLAGS})
+elseif(SB_SANITIZE)
+  add_compile_options(${SB_SANITIZER_FLAGS})
+  add_link_options(${SB_SANITIZER_FLAGS})
+  # Tests that know they run instrumented keep their large inputs smaller.
+  add_compile_definitions(SB_SANITIZED=1)
+endif()

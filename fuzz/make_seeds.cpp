@@ -1,0 +1,86 @@
+// Writes the seed corpora the fuzz targets start from, made from the embedded
+// descriptions: each whole, each cut after every section, and each section
+// alone behind the general region. Usage: make_fuzz_seeds DIR (creates DIR/<target>/).
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void write_seed(const fs::path& dir, const std::string& name, const std::string& bytes) {
+  fs::create_directories(dir);
+  std::ofstream(dir / name, std::ios::binary) << bytes;
+}
+
+// The document cut before each line that opens a section ("[...").
+std::vector<std::string> section_cuts(const std::string& doc) {
+  std::vector<std::string> cuts;
+  for (std::size_t at = doc.find("\r\n["); at != std::string::npos; at = doc.find("\r\n[", at + 1)) {
+    cuts.push_back(doc.substr(0, at + 2));
+  }
+  cuts.push_back(doc);
+  return cuts;
+}
+
+// The general region, then one further section of the document: short,
+// focused seeds that still size the track.
+std::vector<std::string> single_sections(const std::string& doc) {
+  std::vector<std::string> out;
+  std::size_t start = doc.find("\r\n[", 1);
+  const std::string general = doc.substr(0, start + 2);
+  while (start != std::string::npos) {
+    const std::size_t next = doc.find("\r\n[", start + 2);
+    const std::string section = doc.substr(start + 2, next == std::string::npos ? std::string::npos : next - start);
+    out.push_back(general + section);
+    start = next;
+  }
+  return out;
+}
+
+void write_family(const fs::path& dir, const std::string& prefix, const std::vector<std::string>& docs) {
+  for (std::size_t i = 0; i < docs.size(); ++i) write_seed(dir, prefix + std::to_string(i), docs[i]);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    return 2;
+  }
+  const fs::path root = argv[1];
+  const std::string& line = sb::fuzz::embedded_line_description();
+  const std::string& service = sb::fuzz::embedded_service_description();
+
+  // Each reader: its description whole, cut after each section, and each
+  // section alone behind the general region.
+  write_family(root / "line_reader_fuzz", "cut", section_cuts(line));
+  write_family(root / "line_reader_fuzz", "section", single_sections(line));
+  write_family(root / "service_reader_fuzz", "cut", section_cuts(service));
+  write_family(root / "service_reader_fuzz", "section", single_sections(service));
+
+  // Field reader: a pattern byte, then the document.
+  for (unsigned char pattern : {0x00, 0x55, 0xFE}) {
+    write_seed(root / "field_reader_fuzz", "line" + std::to_string(pattern), std::string(1, char(pattern)) + line);
+    write_seed(root / "field_reader_fuzz", "service" + std::to_string(pattern),
+               std::string(1, char(pattern)) + service);
+  }
+
+  // Whole compile: line, NUL, service; and a few mismatched cuts.
+  write_seed(root / "compile_fuzz", "whole", line + std::string(1, '\0') + service);
+  const auto line_cuts = section_cuts(line);
+  const auto service_cuts = section_cuts(service);
+  for (std::size_t i = 0; i < service_cuts.size(); ++i) {
+    write_seed(root / "compile_fuzz", "service_cut" + std::to_string(i), line + std::string(1, '\0') + service_cuts[i]);
+  }
+  for (std::size_t i = 0; i < line_cuts.size(); ++i) {
+    write_seed(root / "compile_fuzz", "line_cut" + std::to_string(i), line_cuts[i] + std::string(1, '\0') + service);
+  }
+  return 0;
+}
