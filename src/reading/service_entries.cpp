@@ -14,6 +14,22 @@ constexpr int kClockEntry = 86;
 
 }  // namespace
 
+std::int32_t ServiceReading::read_position() {
+  const std::int32_t p = fields.read_int();
+  model().diagnostics.place = fields.place();
+  return p;
+}
+
+void check_order(ServiceReading& r, const char* what, std::int64_t p, std::int64_t& previous) {
+  if (p < previous) {
+    record_warning(r.model(),
+                   std::string(what) + " at " + std::to_string(p) + " m stands after one at " + std::to_string(previous) +
+                       " m; entries are read in order of position",
+                   r.model().diagnostics.place);
+  }
+  previous = p;
+}
+
 bool position_on_track(ServiceReading& r, std::int64_t p, std::int32_t slack) {
   ScenarioModel& model = r.model();
   if (p < 0) {
@@ -62,9 +78,10 @@ EntryOutcome read_sand(ServiceReading& r) {
 // A speed limit holds from its position up to the next entry's; each entry
 // writes the previous entry's limit up to its own cell.
 EntryOutcome read_speed_limit(ServiceReading& r) {
-  const std::int32_t p = r.fields.read_int();
+  const std::int32_t p = r.read_position();
   const std::int32_t speed = r.fields.read_int();
   if (!position_on_track(r, p, 100)) return EntryOutcome::Leave;
+  check_order(r, "speed limit", p, r.lastSpeedPosition);
   const std::int32_t k = nearest(p / 50.0);
   ScenarioModel& model = r.model();
   const std::int32_t last = model.track_upper() - 1;
@@ -82,9 +99,10 @@ EntryOutcome read_speed_limit(ServiceReading& r) {
 // 8 bits are kept. Entries out of order move the counter one cell each; it
 // stops at the last cell as the speed-limit counter does.
 EntryOutcome read_adhesion(ServiceReading& r) {
-  const std::int32_t p = r.fields.read_int();
+  const std::int32_t p = r.read_position();
   const std::int32_t value = r.fields.read_int();
   if (!position_on_track(r, p, 100)) return EntryOutcome::Leave;
+  check_order(r, "adhesion", p, r.lastAdhesionPosition);
   const std::int32_t k = nearest(p / 50.0);
   if (k > 0) {
     ScenarioModel& model = r.model();
@@ -96,7 +114,8 @@ EntryOutcome read_adhesion(ServiceReading& r) {
 
 EntryOutcome read_signal(ServiceReading& r) {
   SignalEntry s;
-  for (std::int32_t* field : {&s.posizione, &s.sx, &s.s1, &s.s2, &s.s3, &s.rapp, &s.dx, &s.d1, &s.d2, &s.d3, &s.tempo}) {
+  s.posizione = r.read_position();
+  for (std::int32_t* field : {&s.sx, &s.s1, &s.s2, &s.s3, &s.rapp, &s.dx, &s.d1, &s.d2, &s.d3, &s.tempo}) {
     *field = r.fields.read_int();
   }
   if (!position_on_track(r, s.posizione, 100)) return EntryOutcome::Leave;
@@ -105,7 +124,8 @@ EntryOutcome read_signal(ServiceReading& r) {
 
 EntryOutcome read_slowdown(ServiceReading& r) {
   SlowdownEntry s;
-  for (std::int32_t* field : {&s.x, &s.v, &s.l, &s.f_tt, &s.f_ta, &s.d_v}) *field = r.fields.read_int();
+  s.x = r.read_position();
+  for (std::int32_t* field : {&s.v, &s.l, &s.f_tt, &s.f_ta, &s.d_v}) *field = r.fields.read_int();
   if (!position_on_track(r, s.x, 100)) return EntryOutcome::Leave;
   return memo_rallentamento(r.model(), s) ? EntryOutcome::Next : EntryOutcome::Stop;
 }
@@ -113,7 +133,7 @@ EntryOutcome read_slowdown(ServiceReading& r) {
 // A marker at the position's own cell, nearest(p / 50), not one further on
 // as for signals.
 EntryOutcome read_abbattimento(ServiceReading& r) {
-  const std::int32_t p = r.fields.read_int();
+  const std::int32_t p = r.read_position();
   const std::int32_t value = r.fields.read_int();
   if (!position_on_track(r, p, 100)) return EntryOutcome::Leave;
   ScenarioModel& model = r.model();

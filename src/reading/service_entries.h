@@ -22,7 +22,14 @@ struct ServiceReading {
   std::int32_t lastAdhesion = 0;  // value of the latest adhesion entry
   std::int32_t stationSlot = 1;   // header entry the next station fills
 
+  // Positions of the latest entries of the kinds that must come in order;
+  // only for the warnings of `compile`.
+  std::int64_t lastSpeedPosition = -1;
+  std::int64_t lastAdhesionPosition = -1;
+
   ScenarioModel& model() { return context.model; }
+  // Reads an entry's position; errors of the entry are reported at it.
+  std::int32_t read_position();
 };
 
 enum class EntryOutcome {
@@ -45,6 +52,10 @@ EntryOutcome read_station(ServiceReading& r);
 // A position must be 0 or more (214) and lie on the track: (p + slack) / 50
 // at most the track's upper index (15). Records the error when it does not.
 bool position_on_track(ServiceReading& r, std::int64_t p, std::int32_t slack);
+
+// Warns when an entry of `what` at `p` stands before the previous one at
+// `previous`, then remembers `p`.
+void check_order(ServiceReading& r, const char* what, std::int64_t p, std::int64_t& previous);
 
 // Writes `value` into `field` of cell `next` and moves `next` on, at least
 // once and then while `next` is below `until`; stops before passing cell

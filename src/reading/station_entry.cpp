@@ -100,8 +100,16 @@ EntryOutcome read_station(ServiceReading& r) {
   ScenarioModel& model = r.model();
   StationEntry& e = model.ScenarioHeader[static_cast<std::size_t>(r.stationSlot)];
 
-  e.position = r.fields.read_int();
+  e.position = r.read_position();
+  const SourcePlace position_place = model.diagnostics.place;
   if (!position_on_track(r, e.position, 800)) return EntryOutcome::Leave;
+  if (r.stationSlot > 1 && e.position < model.ScenarioHeader[static_cast<std::size_t>(r.stationSlot - 1)].position) {
+    record_warning(model,
+                   "station at " + std::to_string(e.position) + " m stands after the station at " +
+                       std::to_string(model.ScenarioHeader[static_cast<std::size_t>(r.stationSlot - 1)].position) +
+                       " m; stations are read in order of position",
+                   position_place);
+  }
   if (e.position % 50 != 0) {
     record_error(model, err::kStationPosition);
     return EntryOutcome::Stop;
@@ -109,7 +117,7 @@ EntryOutcome read_station(ServiceReading& r) {
   e.kind = fit8(r.fields.read_int());
   const std::int32_t length = r.fields.read_int();
   if (length % 100 != 0) {
-    record_error(model, err::kStationLength);
+    record_error(model, err::kStationLength, r.fields.place());
     return EntryOutcome::Stop;
   }
   read_station_values(r.fields, e);
@@ -134,7 +142,7 @@ EntryOutcome read_station(ServiceReading& r) {
   // station that reaches the next free board entry is the last one.
   r.stationSlot += 1;
   if (r.stationSlot >= std::min(r.context.boardSlot, kFirstValueEntry)) {
-    record_error(model, err::kStationTableFull);
+    record_error(model, err::kStationTableFull, position_place);
     return EntryOutcome::Stop;
   }
   return EntryOutcome::Next;
