@@ -25,4 +25,8 @@ class Platform {
 // The platform this program was built for.
 Platform& native_platform();
 
+// Gives a windowed program started from a console that console's standard
+// streams, so the subcommands can talk to it; nothing where streams exist.
+void attach_parent_console();
+
 }  // namespace sb

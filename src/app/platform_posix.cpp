@@ -40,4 +40,6 @@ Platform& native_platform() {
   return platform;
 }
 
+void attach_parent_console() {}  // a POSIX program always has its streams
+
 }  // namespace sb
