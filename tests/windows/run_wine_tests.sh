@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Runs the Windows program under Wine, on a virtual X display, and checks:
+#  1. started without arguments from a temporary directory holding a copy of
+#     the .exe, it ends by itself and writes the same files, byte for byte and
+#     with the same exit status, as the Linux program does from its own
+#     temporary directory; a second run gives identical files;
+#  2. the window Form1 with its label is painted before the work and stays
+#     so while the program is busy; errore's box " Errore n. 1250" (OK only,
+#     no icon, the program's title as caption) is on screen; a key press of
+#     Return dismisses the box and the program ends with status 3;
+#  3. a subcommand started from cmd prints on cmd's console.
+#
+# usage: run_wine_tests.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
+# Screenshots and the window report land in WINDOWS_BUILD_DIR/wine-artefacts.
+# Outside CI, missing tools skip the tests; with CI=true they are a failure.
+set -uo pipefail
+
+linux_build=$(realpath "${1:?linux build directory}")
+windows_build=$(realpath "${2:?windows build directory}")
+artefacts=$windows_build/wine-artefacts
+timeout_s=${SB_WINE_TIMEOUT:-120}
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok:   $*"; }
+
+missing=()
+for tool in wine Xvfb xdotool import timeout python3 script; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+[[ -x $linux_build/scenario-builder ]] || missing+=("$linux_build/scenario-builder")
+for exe in scenario-builder.exe tests/windows/platform_probe.exe tests/windows/window_inspector.exe; do
+  [[ -f $windows_build/$exe ]] || missing+=("$windows_build/$exe")
+done
+if ((${#missing[@]})); then
+  if [[ ${CI:-} == true ]]; then
+    echo "FAIL: Windows tests need: ${missing[*]} (tools/deps-windows.sh installs the tools)"
+    exit 1
+  fi
+  echo "skipped: Windows tests under Wine (missing: ${missing[*]})"
+  exit 0
+fi
+
+rm -rf "$artefacts"
+mkdir -p "$artefacts"
+scratch=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+  wineserver -k >/dev/null 2>&1
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# A Wine prefix of our own, kept in the build directory: creating it takes a
+# while, so later runs reuse it. No Mono or Gecko installer dialogs.
+export WINEPREFIX=$windows_build/wine-prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# A virtual display; Xvfb picks a free number and writes it down.
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$scratch/display" 2>"$artefacts/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 300); do [[ -s $scratch/display ]] && break; sleep 0.1; done
+display_number=$(head -1 "$scratch/display")
+[[ -n $display_number ]] || { echo "FAIL: Xvfb did not start (see $artefacts/xvfb.log)"; exit 1; }
+export DISPLAY=:$display_number
+
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+  echo "creating the Wine prefix in $WINEPREFIX"
+  timeout 300 wineboot -i >/dev/null 2>&1
+  # Wine draws the windows' frames and captions itself (there is no window
+  # manager on the virtual display), so the screenshots show the captions.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+fi
+wineserver -p 60 >/dev/null 2>&1  # keep one server for all the runs below
+
+# Runs a copy of a program from a fresh directory, with another directory as
+# the current one; prints the exit status.
+run_copy() {  # program directory [wine]
+  local program=$1 dir=$2 runner=${3:-}
+  cp "$program" "$dir/"
+  (cd "$scratch" && timeout "$timeout_s" $runner "$dir/$(basename "$program")" >"$dir.out" 2>&1)
+  echo $?
+}
+
+# The files a run left, apart from the program itself.
+outputs() { (cd "$1" && find . -maxdepth 1 -type f ! -name 'scenario-builder*' -printf '%f\n' | sort); }
+
+same_files() {  # what dir_a dir_b
+  local what=$1 a=$2 b=$3
+  if [[ "$(outputs "$a")" != "$(outputs "$b")" ]]; then
+    fail "$what: different files: $(outputs "$a" | tr '\n' ' ')/ $(outputs "$b" | tr '\n' ' ')"
+    return
+  fi
+  local name differ=0
+  while read -r name; do
+    cmp -s "$a/$name" "$b/$name" || { fail "$what: $name differs"; differ=1; }
+  done < <(outputs "$a")
+  ((differ)) || pass "$what: $(outputs "$a" | wc -l) files equal byte for byte"
+}
+
+# 1. The run without arguments, Windows against Linux.
+mkdir "$scratch/linux" "$scratch/windows"
+linux_status=$(run_copy "$linux_build/scenario-builder" "$scratch/linux")
+windows_status=$(run_copy "$windows_build/scenario-builder.exe" "$scratch/windows" wine)
+if [[ $windows_status == 124 ]]; then
+  fail "the Windows program did not end by itself within ${timeout_s}s"
+elif [[ $windows_status != "$linux_status" ]]; then
+  fail "exit status: Windows $windows_status, Linux $linux_status ($(tr -d '\r' <"$scratch/windows.out"))"
+else
+  pass "the Windows program ends by itself with the Linux program's status $linux_status"
+fi
+if [[ $linux_status == 0 ]]; then
+  expected="ORSEA_MONTELBA_RX17.dat ORSEA_MONTELBA_RX17.sim ORSEA_MONTELBA_RX17_note.txt ORSEA_MONTELBA_RX17_rallentamenti.txt ORSEA_MONTELBA_RX17_scheda_treno.txt ORSEA_MONTELBA_linea.dat "
+  [[ "$(outputs "$scratch/windows" | tr '\n' ' ')" == "$expected" ]] || fail "the Windows run left: $(outputs "$scratch/windows" | tr '\n' ' ')"
+fi
+same_files "Windows and Linux runs" "$scratch/linux" "$scratch/windows"
+
+cp -r "$scratch/windows" "$scratch/first"
+second_status=$(run_copy "$windows_build/scenario-builder.exe" "$scratch/windows" wine)
+[[ $second_status == "$windows_status" ]] || fail "second Windows run: status $second_status, first $windows_status"
+same_files "two Windows runs in one directory" "$scratch/first" "$scratch/windows"
+
+# 2. The windows. The probe shows Form1 through the real platform layer,
+# stays busy for a while without serving any message (as the run does), then
+# shows errore's box. Form1 is photographed while the probe is busy: it must
+# already be painted. The inspector then reads both windows from outside, and
+# xdotool presses Return on the box.
+mkdir "$scratch/probe"
+cp "$windows_build/tests/windows/platform_probe.exe" "$windows_build/tests/windows/window_inspector.exe" "$scratch/probe/"
+hold_ms=6000
+(cd "$scratch" && exec timeout "$timeout_s" wine "$scratch/probe/platform_probe.exe" "$hold_ms" >"$artefacts/probe.out" 2>&1) &
+probe_pid=$!
+busy_form=$(timeout 60 xdotool search --sync --name '^Form1$' 2>/dev/null | head -1)
+if [[ -n $busy_form ]]; then
+  sleep 1
+  import -window "$busy_form" -depth 8 "$scratch/busy.ppm" 2>/dev/null
+  import -window "$busy_form" "$artefacts/form1_busy.png" 2>/dev/null
+  read -r light dark < <(python3 "$(dirname "$0")/shade.py" "$scratch/busy.ppm" 2>/dev/null)
+  if awk -v l="${light:-0}" -v d="${dark:-0}" 'BEGIN { exit !(l >= 0.6 && d >= 800) }'; then
+    pass "Form1 is painted, label and all, while the program is busy (light ${light}, dark pixels ${dark})"
+  else
+    fail "Form1 is not painted while the program is busy (light ${light:-?}, dark pixels ${dark:-?}; see form1_busy.png)"
+  fi
+else
+  fail "Form1 did not appear on the display"
+fi
+timeout "$timeout_s" wine "$scratch/probe/window_inspector.exe" 60000 2>/dev/null | tr -d '\r' >"$artefacts/windows.txt"
+report() { sed -n "s/^$1=//p" "$artefacts/windows.txt"; }
+expect() {  # key expected-value
+  local got
+  got=$(report "$1")
+  if [[ $got == "$2" ]]; then pass "$1 is '$2'"; else fail "$1: expected '$2', got '$got'"; fi
+}
+dpi_px() { echo $(((($1) * 96 + 720) / 1440)); }  # twips to pixels at Wine's 96 dpi
+expect form.caption "Form1"
+expect form.visible 1
+expect form.client "$(dpi_px 4200)x$(dpi_px 2688)"
+expect label.class "Static"
+expect label.text "Attendere"
+expect label.rect "$(dpi_px 960),$(dpi_px 960),$(dpi_px 2652)x$(dpi_px 792)"
+expect box.caption "platform_probe"
+expect box.text " Errore n. 1250"
+expect box.buttons "OK"
+expect box.icon "none"
+
+form_id=$(xdotool search --sync --name '^Form1$' 2>/dev/null | head -1)
+box_id=$(xdotool search --sync --name '^platform_probe$' 2>/dev/null | head -1)
+if [[ -n $form_id && -n $box_id ]]; then
+  pass "X windows 'Form1' and 'platform_probe' are on the display"
+  import -window "$form_id" "$artefacts/form1.png" 2>/dev/null || fail "no screenshot of Form1"
+  import -window "$box_id" "$artefacts/errore_box.png" 2>/dev/null || fail "no screenshot of the message box"
+  import -window root "$artefacts/screen.png" 2>/dev/null
+  xdotool windowfocus --sync "$box_id" 2>/dev/null
+  xdotool key --clearmodifiers Return
+else
+  fail "X windows not found (Form1: '${form_id}', box: '${box_id}')"
+  kill "$probe_pid" 2>/dev/null
+fi
+wait "$probe_pid"
+probe_status=$?
+if [[ $probe_status == 3 ]]; then pass "after Return the program ends with status 3"; else fail "probe ended with status $probe_status"; fi
+[[ -z "$(xdotool search --name '^Form1$' 2>/dev/null)" ]] || fail "Form1 is still on the display after the end"
+
+# 3. A subcommand from a Windows console: the program is a windowed one, so
+# it must borrow the console of cmd to print there. `script` gives Wine's
+# console a terminal; Wine draws it with escape sequences, removed here.
+console_run() {  # cmd command line
+  script -qec "timeout $timeout_s wine cmd /c \"$1\"" /dev/null 2>/dev/null </dev/null |
+    sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' | tr -d '\r\n '
+}
+exe_path="Z:$(echo "$windows_build/scenario-builder.exe" | tr / '\\')"
+version_text=$(console_run "start /wait $exe_path --version")
+if [[ $version_text == *scenario-builder* ]]; then
+  pass "a subcommand started from cmd prints on cmd's console"
+else
+  fail "nothing on cmd's console from '$exe_path --version' (got '$version_text')"
+fi
+
+echo "artefacts: $artefacts"
+if ((failures)); then
+  echo "Windows tests: $failures failed"
+  exit 1
+fi
+echo "Windows tests: all passed"
