@@ -30,9 +30,16 @@ std::optional<Step> position_refused(LineReading& r, std::int32_t p) {
 }
 
 Step read_gradient(LineReading& r) {
-  const std::int32_t p = r.read_int();
+  const std::int32_t p = r.read_reported_int();
   const std::int32_t g = r.read_int();
   if (auto refused = position_refused(r, p)) return *refused;
+  if (p < r.lastGradientPosition) {
+    record_warning(r.model,
+                   "gradient at " + std::to_string(p) + " m stands after one at " + std::to_string(r.lastGradientPosition) +
+                       " m; gradients are read in order of position",
+                   r.model.diagnostics.place);
+  }
+  r.lastGradientPosition = p;
   const std::int32_t n = nearest(static_cast<double>(p) / 50.0);
   if (n > 0) fill_gradient(r, n);
   r.lastGradient = g;
@@ -44,9 +51,15 @@ Step plan_failure(LineReading& r, PlanRun run) {
 }
 
 Step read_curve(LineReading& r, const std::string& field) {
-  const std::int32_t s = r.read_int();
+  const std::int32_t s = r.read_reported_int();
   const std::int32_t l = r.read_int();
   if (auto refused = position_refused(r, s)) return *refused;
+  if (s < r.planMetre - 1) {
+    record_warning(r.model,
+                   "curve at " + std::to_string(s) + " m starts before the plan's end at " +
+                       std::to_string(r.planMetre - 1) + " m; curves are read in order of position",
+                   r.model.diagnostics.place);
+  }
   const std::optional<double> k = curve_curvature(field);
   if (!k) return r.stop_with(err::kCurve);
   PlanTable& plan = r.model.ProfileTable;
@@ -59,7 +72,7 @@ Step read_curve(LineReading& r, const std::string& field) {
 }
 
 Step read_mountain(LineReading& r) {
-  const std::int32_t inizio = r.read_int();
+  const std::int32_t inizio = r.read_reported_int();
   const std::int32_t fine = r.read_int();
   std::int32_t tipo = r.read_int();
   if (auto refused = position_refused(r, inizio)) return *refused;
@@ -72,7 +85,7 @@ Step read_mountain(LineReading& r) {
 }
 
 Step read_speed_boards(LineReading& r) {
-  const std::int32_t posizione = r.read_int();
+  const std::int32_t posizione = r.read_reported_int();
   SpeedBoards b;
   b.vas = r.read_int();
   b.vbs = r.read_int();
@@ -92,8 +105,10 @@ Step read_speed_boards(LineReading& r) {
 }
 
 Step read_information_board(LineReading& r) {
-  const std::int32_t p = r.read_int();
+  const std::int32_t p = r.read_reported_int();
+  const SourcePlace position = r.model.diagnostics.place;
   const std::string text = r.read_text();
+  r.model.diagnostics.place = position;
   if (auto refused = position_refused(r, p)) return *refused;
   TrackCell& c = r.model.cell(cell_of_point(p));
   if (!c.is_free()) return r.stop_with(err::kBoardCellTaken);

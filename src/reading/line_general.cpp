@@ -13,7 +13,7 @@ namespace {
 StationEntry& entry(LineReading& r, int i) { return r.model.ScenarioHeader[static_cast<std::size_t>(i)]; }
 
 Step read_route_length(LineReading& r) {
-  const std::int32_t length = r.read_int();
+  const std::int32_t length = r.read_reported_int();
   entry(r, 84).areaEnd = length;
   if (length > kMaxRouteLength) return r.stop_with(err::kRouteTooLong);
   // A negative length would leave no cell 1 to hold the route's start.
@@ -31,10 +31,20 @@ void read_marker(LineReading& r, int i) {
 
 Step read_repetition(LineReading& r, const std::string& field) {
   StationEntry& e = entry(r, 86);
+  const SourcePlace keyword = r.model.diagnostics.place;
   e.areaStart = r.read_int();
+  const SourcePlace start = r.field_place();
   e.areaEnd = r.read_int();
-  if (e.areaStart % 50 != 0) return r.stop_with(err::kRepetitionStart);
-  if (e.areaEnd % 50 != 0) return r.stop_with(err::kRepetitionEnd);
+  const SourcePlace end = r.field_place();
+  if (e.areaStart % 50 != 0) {
+    r.model.diagnostics.place = start;
+    return r.stop_with(err::kRepetitionStart);
+  }
+  if (e.areaEnd % 50 != 0) {
+    r.model.diagnostics.place = end;
+    return r.stop_with(err::kRepetitionEnd);
+  }
+  r.model.diagnostics.place = keyword;
   if (contains(field, "4")) {
     e.position = 4;
   } else if (contains(field, "9")) {

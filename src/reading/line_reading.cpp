@@ -21,6 +21,12 @@ std::string LineReading::read_keyword_field() {
   return field;
 }
 
+std::int32_t LineReading::read_reported_int() {
+  const std::int32_t v = reader_->read_int();
+  model.diagnostics.place = reader_->place();
+  return v;
+}
+
 void LineReading::close_and_delete() {
   // The file is closed before it is deleted: an open file cannot be deleted everywhere.
   reader_.reset();

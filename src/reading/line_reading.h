@@ -28,11 +28,18 @@ class LineReading {
   std::int32_t gradientCell = 0;  // next cell whose gradient is still to be written
   std::int32_t lastGradient = 0;  // value of the latest gradient line
   std::int32_t planMetre = 2;     // next metre of the plan to compute
+  // Position of the latest gradient line; only for the warnings of `compile`.
+  std::int64_t lastGradientPosition = -1;
 
   bool at_end() { return reader_->at_end(); }
   // The next text field, which also becomes InputField.
   std::string read_text();
   std::int32_t read_int() { return reader_->read_int(); }
+  // Reads a value that errors of this entry are reported at from now on (a
+  // position, a length).
+  std::int32_t read_reported_int();
+  // The place of the field read last.
+  const SourcePlace& field_place() const { return reader_->place(); }
   // Reads a field to be examined as a keyword; its place becomes the place
   // errors of this entry are reported at.
   std::string read_keyword_field();
