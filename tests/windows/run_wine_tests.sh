@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Windows program under Wine, on a virtual X display, and checks:
+#  0. the .exe is a windowed program needing only Windows' own DLLs;
 #  1. started without arguments from a temporary directory holding a copy of
 #     the .exe, it ends by itself and writes the same files, byte for byte and
 #     with the same exit status, as the Linux program does from its own
@@ -25,7 +26,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok:   $*"; }
 
 missing=()
-for tool in wine Xvfb xdotool import timeout python3 script; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+for tool in wine Xvfb xdotool import timeout python3 script x86_64-w64-mingw32-objdump; do command -v "$tool" >/dev/null || missing+=("$tool"); done
 [[ -x $linux_build/scenario-builder ]] || missing+=("$linux_build/scenario-builder")
 for exe in scenario-builder.exe tests/windows/platform_probe.exe tests/windows/window_inspector.exe; do
   [[ -f $windows_build/$exe ]] || missing+=("$windows_build/$exe")
@@ -98,6 +99,13 @@ same_files() {  # what dir_a dir_b
   done < <(outputs "$a")
   ((differ)) || pass "$what: $(outputs "$a" | wc -l) files equal byte for byte"
 }
+
+# 0. The shipped file: a windowed program (no console pops up) that needs no
+# DLL beyond Windows' own.
+headers=$(x86_64-w64-mingw32-objdump -p "$windows_build/scenario-builder.exe")
+grep -q 'Subsystem.*Windows GUI' <<<"$headers" && pass "the .exe is a windowed program" || fail "the .exe is not a windowed program"
+foreign=$(sed -n 's/.*DLL Name: //p' <<<"$headers" | grep -viE '^(kernel32|user32|gdi32|msvcrt|advapi32|shell32|ole32|ws2_32)\.dll$')
+[[ -z $foreign ]] && pass "the .exe needs only Windows' own DLLs" || fail "the .exe needs: $(echo $foreign)"
 
 # 1. The run without arguments, Windows against Linux.
 mkdir "$scratch/linux" "$scratch/windows"
