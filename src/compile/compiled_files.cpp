@@ -1,20 +1,31 @@
 #include "compile/compiled_files.h"
 
+#include <bit>
+
 #include "model/file_names.h"
 
 namespace sb {
 
 namespace {
 
+// The plan is most of what a run writes: each value goes into the buffer as
+// one record (tag and bytes) rather than field by field.
 void write_coordinate(ByteWriter& out, const PlanTable& profile, int coordinate) {
   const auto& tags = profile.tags(coordinate);
   const auto& values = profile.column(coordinate);
+  constexpr auto kFloat = static_cast<std::uint16_t>(ValueTag::Float64);
+  constexpr auto kInt = static_cast<std::uint16_t>(ValueTag::Int16);
   for (std::size_t m = 0; m < tags.size(); ++m) {
-    out.u16(static_cast<std::uint16_t>(tags[m]));
-    if (tags[m] == ValueTag::Int16) {
-      out.i16(static_cast<std::int16_t>(values[m]));
-    } else if (tags[m] == ValueTag::Float64) {
-      out.f64(values[m]);
+    if (tags[m] == ValueTag::Float64) {
+      char* at = out.claim(10);
+      ByteWriter::put(at, kFloat);
+      ByteWriter::put(at + 2, std::bit_cast<std::uint64_t>(values[m]));
+    } else if (tags[m] == ValueTag::Int16) {
+      char* at = out.claim(4);
+      ByteWriter::put(at, kInt);
+      ByteWriter::put(at + 2, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[m])));
+    } else {
+      out.u16(static_cast<std::uint16_t>(tags[m]));
     }
   }
 }
@@ -58,17 +69,18 @@ void write_header(ByteWriter& out, const ScenarioModel& model) {
 }
 
 void write_track_cell(ByteWriter& out, const TrackCell& c) {
-  out.u8(c.kind);
-  out.i16(c.value1);
-  out.i16(c.value2);
-  out.i16(c.value3);
-  out.i16(c.value4);
-  out.u8(c.signalTime);
-  out.u8(c.approach);
-  out.u8(c.scenery);
-  out.u8(c.speedLimit);
-  out.u8(c.gradient);
-  out.u8(c.adhesion);
+  char* at = out.claim(15);
+  at[0] = static_cast<char>(c.kind);
+  ByteWriter::put(at + 1, static_cast<std::uint16_t>(c.value1));
+  ByteWriter::put(at + 3, static_cast<std::uint16_t>(c.value2));
+  ByteWriter::put(at + 5, static_cast<std::uint16_t>(c.value3));
+  ByteWriter::put(at + 7, static_cast<std::uint16_t>(c.value4));
+  at[9] = static_cast<char>(c.signalTime);
+  at[10] = static_cast<char>(c.approach);
+  at[11] = static_cast<char>(c.scenery);
+  at[12] = static_cast<char>(c.speedLimit);
+  at[13] = static_cast<char>(c.gradient);
+  at[14] = static_cast<char>(c.adhesion);
 }
 
 void write_track(ByteWriter& out, const ScenarioModel& model) {

@@ -10,18 +10,9 @@ ByteWriter::ByteWriter(OutputSink& sink, std::size_t buffer_size) : sink_(sink),
 
 ByteWriter::~ByteWriter() = default;
 
-void ByteWriter::i32(std::int32_t v) {
-  const auto u = static_cast<std::uint32_t>(v);
-  reserve(4);
-  for (int i = 0; i < 4; ++i) buf_[len_++] = static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-void ByteWriter::f64(double v) {
-  std::uint64_t u;
-  static_assert(sizeof u == sizeof v);
-  std::memcpy(&u, &v, sizeof u);
-  reserve(8);
-  for (int i = 0; i < 8; ++i) buf_[len_++] = static_cast<char>((u >> (8 * i)) & 0xFF);
+void ByteWriter::make_room(std::size_t n) {
+  flush();
+  if (n > buf_.size()) buf_.resize(n);
 }
 
 void ByteWriter::text(std::string_view s) {

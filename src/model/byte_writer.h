@@ -2,7 +2,9 @@
 // handed to the sink in large blocks.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -18,14 +20,29 @@ class ByteWriter {
   ByteWriter& operator=(const ByteWriter&) = delete;
 
   void u8(std::uint8_t v) { reserve(1); buf_[len_++] = static_cast<char>(v); }
-  void u16(std::uint16_t v) {
-    reserve(2);
-    buf_[len_++] = static_cast<char>(v & 0xFF);
-    buf_[len_++] = static_cast<char>(v >> 8);
-  }
+  void u16(std::uint16_t v) { put(claim(2), v); }
   void i16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
-  void i32(std::int32_t v);
-  void f64(double v);
+  void i32(std::int32_t v) { put(claim(4), static_cast<std::uint32_t>(v)); }
+  void f64(double v) { put(claim(8), std::bit_cast<std::uint64_t>(v)); }
+
+  // Room for the next n bytes, for a caller that fills a whole record at
+  // once with put().
+  char* claim(std::size_t n) {
+    reserve(n);
+    char* at = buf_.data() + len_;
+    len_ += n;
+    return at;
+  }
+  // Stores v little-endian at `at`: one copy on a little-endian machine.
+  template <typename Unsigned>
+  static void put(char* at, Unsigned v) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(at, &v, sizeof v);
+    } else {
+      for (std::size_t i = 0; i < sizeof v; ++i) at[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    }
+  }
+
   // A uint16 byte count, then the bytes.
   void text(std::string_view s);
   void bytes(std::string_view s);
@@ -34,8 +51,10 @@ class ByteWriter {
 
  private:
   void reserve(std::size_t n) {
-    if (len_ + n > buf_.size()) flush();
+    if (len_ + n > buf_.size()) make_room(n);
   }
+  // Flushes, and grows a buffer smaller than one record.
+  void make_room(std::size_t n);
   OutputSink& sink_;
   std::vector<char> buf_;
   std::size_t len_ = 0;
