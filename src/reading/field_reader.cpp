@@ -71,13 +71,21 @@ void FieldReader::start_field() {
 std::string FieldReader::read_text() {
   start_field();
   std::string text;
-  for (int c = peek(); c != -1 && c != ',' && c != '\r' && c != '\n'; c = peek()) {
-    if (text.size() == kMaxFieldLength) {
+  // Take the field a buffer's worth at a time rather than byte by byte.
+  while (peek() != -1) {
+    const char* from = buf_.data() + pos_;
+    const char* end = buf_.data() + len_;
+    const char* stop = from;
+    while (stop != end && *stop != ',' && *stop != '\r' && *stop != '\n') ++stop;
+    const auto n = static_cast<std::size_t>(stop - from);
+    if (text.size() + n > kMaxFieldLength) {
       throw RuntimeFailure(place_.file + ":" + std::to_string(place_.line) + ": field longer than " +
                            std::to_string(kMaxFieldLength) + " characters");
     }
-    text.push_back(static_cast<char>(c));
-    advance();
+    text.append(from, n);
+    pos_ += n;
+    column_ += static_cast<int>(n);
+    if (stop != end) break;
   }
   consume_separator();
   while (!text.empty() && is_blank(static_cast<unsigned char>(text.back()))) text.pop_back();
@@ -86,34 +94,39 @@ std::string FieldReader::read_text() {
 
 std::int32_t FieldReader::read_int() {
   start_field();
-  std::string token;
+  // The token is kept only for an error message; the value is built as the
+  // digits go by.
+  constexpr std::size_t kLongest = 32;  // longer than any 32-bit number
+  char token[kLongest];
+  std::size_t length = 0;
   for (int c = peek(); c != -1 && c != ',' && !is_blank(c) && c != '\r' && c != '\n'; c = peek()) {
-    if (token.size() == 32) break;  // longer than any 32-bit number; reported below
-    token.push_back(static_cast<char>(c));
+    if (length == kLongest) break;  // reported below
+    token[length++] = static_cast<char>(c);
     advance();
   }
-  const std::string where = place_.file + ":" + std::to_string(place_.line) + ":" + std::to_string(place_.column);
+  const auto fail = [&](const char* what) {
+    throw RuntimeFailure(place_.file + ":" + std::to_string(place_.line) + ":" + std::to_string(place_.column) +
+                         ": " + what + ": '" + std::string(token, length) + "'");
+  };
   std::int64_t value = 0;
-  if (!token.empty()) {
+  if (length > 0) {
     std::size_t i = 0;
     bool negative = false;
     if (token[0] == '+' || token[0] == '-') {
       negative = token[0] == '-';
       i = 1;
     }
-    if (i == token.size() || token.size() == 32) throw RuntimeFailure(where + ": not a number: '" + token + "'");
-    for (; i < token.size(); ++i) {
+    if (i == length || length == kLongest) fail("not a number");
+    for (; i < length; ++i) {
       const char d = token[i];
-      if (d < '0' || d > '9') throw RuntimeFailure(where + ": not a number: '" + token + "'");
+      if (d < '0' || d > '9') fail("not a number");
       value = value * 10 + (d - '0');
       if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) {
-        throw RuntimeFailure(where + ": number does not fit 32 bits: '" + token + "'");
+        fail("number does not fit 32 bits");
       }
     }
     if (negative) value = -value;
-    if (value > std::numeric_limits<std::int32_t>::max()) {
-      throw RuntimeFailure(where + ": number does not fit 32 bits: '" + token + "'");
-    }
+    if (value > std::numeric_limits<std::int32_t>::max()) fail("number does not fit 32 bits");
   }
   skip_blanks();
   if (peek() == ',' || at_line_end()) consume_separator();
