@@ -1,6 +1,6 @@
 // The plan of the track: x and y for every metre, each a tagged value that is
 // empty, a 16-bit integer or a 64-bit float. Kept as two coordinate columns
-// with a tag column each, so a 1,000,000 m route costs 18 bytes per metre.
+// with a tag column each, so a metre costs 18 bytes.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,9 @@
 
 namespace sb {
 
-enum class ValueTag : std::uint16_t { Empty = 0, Int16 = 2, Float64 = 5 };
+// On disk a tag is a uint16; in memory one byte is enough, which keeps the
+// two tag columns of a 1,000,000 m plan at 2 MB.
+enum class ValueTag : std::uint8_t { Empty = 0, Int16 = 2, Float64 = 5 };
 
 struct TaggedValue {
   ValueTag tag = ValueTag::Empty;
