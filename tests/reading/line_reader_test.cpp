@@ -381,15 +381,16 @@ class RecordingSink : public DiagnosticSink {
   }
 };
 
-TEST(LineDiagnostics, ErrorsPointAtTheKeywordOfTheirEntry) {
+TEST(LineDiagnostics, ErrorsPointAtThePositionOfTheirEntry) {
   LineFixture f;
   RecordingSink sink;
   f.model.diagnostics.sink = &sink;
   f.read(general(5000) + crlf({"pendenza, 0, 0", "  cartello_indicatore, 25, (a)", "cartello_indicatore", " 75, (b)"}) +
          "[fine]\r\n");
   EXPECT_EQ(sink.code, err::kBoardCellTaken);
-  EXPECT_EQ(sink.where.line, 6);
-  EXPECT_EQ(sink.where.column, 1);
+  // The board's position " 75" stands on the line after its keyword.
+  EXPECT_EQ(sink.where.line, 7);
+  EXPECT_EQ(sink.where.column, 2);
   EXPECT_EQ(sink.where.file, f.line_name());
 }
 
