@@ -8,8 +8,7 @@
 #include "app/exit_status.h"
 #include "app/platform.h"
 #include "compile/track_completion.h"
-#include "documents/description_documents.h"
-#include "documents/driver_documents.h"
+#include "documents/scenario_documents.h"
 #include "model/file_names.h"
 
 namespace sb {
@@ -46,11 +45,7 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
   model.RouteName = "ORSEA_MONTELBA";
   model.TrainCode = "RX17";
   try {
-    dati_linea(model, files);
-    dati_treno(model, files);
-    dati_note(model, files);
-    dati_rallentamenti(model, files);
-    dati_scheda(model, files);
+    write_scenario_documents(model, files);
   } catch (const FileError& e) {
     err << "scenario-builder: " << e.what() << '\n';
     return kExitFailure;

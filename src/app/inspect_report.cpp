@@ -4,7 +4,7 @@
 #include <iomanip>
 #include <sstream>
 
-#include "app/people_text.h"
+#include "documents/cp1252.h"
 #include "compile/cell_description.h"
 #include "compile/header_values.h"
 #include "compile/plan_summary.h"

@@ -5,8 +5,7 @@
 #include "app/directory_files.h"
 #include "app/exit_status.h"
 #include "compile/track_completion.h"
-#include "documents/description_documents.h"
-#include "documents/driver_documents.h"
+#include "documents/scenario_documents.h"
 
 namespace sb {
 
@@ -32,11 +31,7 @@ int run_sequence(Platform& platform, FileDoor& files, ScenarioModel& model) {
   platform.show_wait_window();
   int status = kExitOk;
   try {
-    dati_linea(model, files);
-    dati_treno(model, files);
-    dati_note(model, files);
-    dati_rallentamenti(model, files);
-    dati_scheda(model, files);
+    write_scenario_documents(model, files);
     memorizza_percorso(model, 1, files, files);
   } catch (const FatalError& e) {
     status = errore(platform, std::to_string(e.code()));
