@@ -8,42 +8,59 @@ namespace sb {
 
 namespace {
 
-struct Columns {
-  std::vector<double>& x;
-  std::vector<double>& y;
-  std::vector<ValueTag>& tx;
-  std::vector<ValueTag>& ty;
+// The last two points of the plan. The integration keeps them in registers
+// rather than reading back what it has just stored: each metre depends on the
+// one before, so a round trip through memory would lengthen every step.
+struct Heading {
+  double x2, y2;  // metre m - 2
+  double x1, y1;  // metre m - 1
+
+  void advance(double x, double y) {
+    x2 = x1;
+    y2 = y1;
+    x1 = x;
+    y1 = y;
+  }
 };
 
-Columns columns_of(PlanTable& plan) { return {plan.column(0), plan.column(1), plan.tags(0), plan.tags(1)}; }
-
 // x(m) := x(m-1) + dx, where dx = x(m-1) - x(m-2); likewise y.
-void straight_step(Columns& c, std::size_t m) {
-  const double dx = c.x[m - 1] - c.x[m - 2];
-  const double dy = c.y[m - 1] - c.y[m - 2];
-  c.x[m] = c.x[m - 1] + dx;
-  c.y[m] = c.y[m - 1] + dy;
-  c.tx[m] = ValueTag::Float64;
-  c.ty[m] = ValueTag::Float64;
-}
+struct StraightStep {
+  void operator()(Heading& h) const {
+    const double dx = h.x1 - h.x2;
+    const double dy = h.y1 - h.y2;
+    h.advance(h.x1 + dx, h.y1 + dy);
+  }
+};
 
 // The step vector turned by k: x(m) := x(m-1) + (dx + k dy), y(m) := y(m-1) + (dy - k dx).
-void curved_step(Columns& c, std::size_t m, double k) {
-  const double dx = c.x[m - 1] - c.x[m - 2];
-  const double dy = c.y[m - 1] - c.y[m - 2];
-  c.x[m] = c.x[m - 1] + (dx + k * dy);
-  c.y[m] = c.y[m - 1] + (dy - k * dx);
-  c.tx[m] = ValueTag::Float64;
-  c.ty[m] = ValueTag::Float64;
-}
+struct CurvedStep {
+  double k;
+  void operator()(Heading& h) const {
+    const double dx = h.x1 - h.x2;
+    const double dy = h.y1 - h.y2;
+    h.advance(h.x1 + (dx + k * dy), h.y1 + (dy - k * dx));
+  }
+};
 
 template <typename Step>
 PlanRun run(PlanTable& plan, std::int32_t& metre, std::int64_t last, bool limited, Step step) {
-  Columns c = columns_of(plan);
   const std::int64_t table_last = plan.last_metre();
+  if (metre > last) return PlanRun::Done;
+  if (metre > table_last) return PlanRun::PastTable;
+  std::vector<double>& x = plan.column(0);
+  std::vector<double>& y = plan.column(1);
+  std::vector<ValueTag>& tx = plan.tags(0);
+  std::vector<ValueTag>& ty = plan.tags(1);
+  const auto first = static_cast<std::size_t>(metre);
+  Heading h{x[first - 2], y[first - 2], x[first - 1], y[first - 1]};
   while (metre <= last) {
     if (metre > table_last) return PlanRun::PastTable;
-    step(c, static_cast<std::size_t>(metre));
+    step(h);
+    const auto m = static_cast<std::size_t>(metre);
+    x[m] = h.x1;
+    y[m] = h.y1;
+    tx[m] = ValueTag::Float64;
+    ty[m] = ValueTag::Float64;
     ++metre;
     if (limited && metre > kPlanMetreLimit) return PlanRun::PastLimit;
   }
@@ -71,15 +88,15 @@ std::optional<double> curve_curvature(std::string_view keyword) {
 }
 
 PlanRun run_straight(PlanTable& plan, std::int32_t& metre, std::int64_t last) {
-  return run(plan, metre, last, true, [](Columns& c, std::size_t m) { straight_step(c, m); });
+  return run(plan, metre, last, true, StraightStep{});
 }
 
 PlanRun run_curved(PlanTable& plan, std::int32_t& metre, std::int64_t last, double k) {
-  return run(plan, metre, last, true, [k](Columns& c, std::size_t m) { curved_step(c, m, k); });
+  return run(plan, metre, last, true, CurvedStep{k});
 }
 
 void run_straight_tail(PlanTable& plan, std::int32_t& metre, std::int64_t last) {
-  run(plan, metre, last, false, [](Columns& c, std::size_t m) { straight_step(c, m); });
+  run(plan, metre, last, false, StraightStep{});
 }
 
 }  // namespace sb
