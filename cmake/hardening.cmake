@@ -22,3 +22,13 @@ elseif(SB_SANITIZE)
   # Tests that know they run instrumented keep their large inputs smaller.
   add_compile_definitions(SB_SANITIZED=1)
 endif()
+
+if(SB_FUZZ)
+  # The metre-by-metre loops (plan, profile writer, table allocation) run
+  # about 100,000 times per input; comparison tracing in them would slow every
+  # run several-fold and guides nothing. Their edges stay instrumented.
+  set_source_files_properties(
+    src/reading/plan.cpp src/compile/compiled_files.cpp src/model/byte_writer.cpp src/model/profile_table.cpp
+    src/model/scenario_model.cpp
+    PROPERTIES COMPILE_OPTIONS -fno-sanitize-coverage=trace-cmp)
+endif()

@@ -40,7 +40,7 @@ for t in "${targets[@]}"; do
     -dict=fuzz/keywords.dict -print_final_stats=1 -artifact_prefix="$build/findings/$t-" \
     "$corpus" "$seeds/$t" "${committed[@]}" >"$log" 2>&1 || status=$?
   execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || true)
-  last=$(grep -E '^#[0-9]+ .*cov: ' "$log" | tail -1 || true)
+  last=$(grep -E '^#[0-9]+[[:space:]].*cov: ' "$log" | tail -1 || true)
   cov=$(grep -oE 'cov: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
   ft=$(grep -oE 'ft: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
   units=$(grep -oE 'corp: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
