@@ -1,16 +1,18 @@
 #include "model/profile_table.h"
 
+#include "model/large_tables.h"
 #include "model/runtime_failure.h"
 
 namespace sb {
 
 void PlanTable::allocate(std::int32_t last_metre) {
   const auto n = static_cast<std::size_t>(last_metre) + 1;
-  // assign() keeps no earlier content; shrink so a smaller route frees memory.
-  x_.assign(n, 0.0);
-  y_.assign(n, 0.0);
-  tx_.assign(n, ValueTag::Empty);
-  ty_.assign(n, ValueTag::Empty);
+  // Fresh columns keep no earlier content, and a smaller route frees memory.
+  release();
+  x_ = advised_vector(n, 0.0);
+  y_ = advised_vector(n, 0.0);
+  tx_ = advised_vector(n, ValueTag::Empty);
+  ty_ = advised_vector(n, ValueTag::Empty);
 }
 
 void PlanTable::release() {
