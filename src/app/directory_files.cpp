@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace sb {
@@ -14,6 +17,16 @@ namespace sb {
 namespace {
 
 std::string cause() { return std::strerror(errno); }
+
+// The new bytes reach the disk before the name moves over to them, so that
+// even after a crash the name holds the earlier file or the complete new one.
+bool sync_to_disk(std::FILE* f) {
+#ifdef _WIN32
+  return _commit(_fileno(f)) == 0;
+#else
+  return ::fsync(::fileno(f)) == 0;
+#endif
+}
 
 class FileSource : public InputSource {
  public:
@@ -88,7 +101,7 @@ void DirectoryFiles::replace(const std::string& name, const std::function<void(O
   try {
     FileSink sink(f, path);
     fill(sink);
-    if (std::fflush(f) != 0) throw FileError(path, "cannot be written: " + cause());
+    if (std::fflush(f) != 0 || !sync_to_disk(f)) throw FileError(path, "cannot be written: " + cause());
   } catch (...) {
     std::fclose(f);
     std::remove(temporary.c_str());

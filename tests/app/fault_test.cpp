@@ -48,7 +48,8 @@ Snapshot snapshot(const fs::path& dir) {
   return files;
 }
 
-// Names that differ between two snapshots (missing, added or changed).
+// Names that differ between two snapshots (missing, added or changed); empty
+// when they are equal. Shown instead of the bytes, which run to megabytes.
 std::string differences(const Snapshot& a, const Snapshot& b) {
   std::string out;
   for (const auto& [name, bytes] : a) {
@@ -119,7 +120,7 @@ TEST_F(EarlierRun, ItsCompiledFilesDifferFromTheEmbeddedScenarios) {
   // The premise of the tests below: a replaced file would show.
   const Snapshot clean = clean_run_files();
   for (const char* name : {"ORSEA_MONTELBA_linea.dat", "ORSEA_MONTELBA_RX17.sim", "ORSEA_MONTELBA_RX17.dat"}) {
-    EXPECT_NE(before.at(name), clean.at(name)) << name;
+    EXPECT_TRUE(before.at(name) != clean.at(name)) << name;
   }
 }
 
@@ -141,7 +142,7 @@ TEST_F(EarlierRun, ReadOnlyProgramDirectoryEndsAtTheFirstDocumentAndChangesNothi
 
   EXPECT_EQ(run.exit_status, kExitFailure) << run.err;
   EXPECT_NE(run.err.find(line_description_name(kRoute)), std::string::npos) << run.err;
-  EXPECT_EQ(snapshot(prog), before) << differences(before, snapshot(prog));
+  EXPECT_EQ(differences(before, snapshot(prog)), "");
 }
 
 TEST_F(EarlierRun, FileSizeLimitInTheProfileFileKeepsTheEarlierCompiledFiles) {
@@ -155,7 +156,7 @@ TEST_F(EarlierRun, FileSizeLimitInTheProfileFileKeepsTheEarlierCompiledFiles) {
   EXPECT_NE(run.err.find("cannot be written"), std::string::npos) << run.err;
   // The documents were rewritten with the same bytes; the compiled files are
   // the earlier run's; the descriptions are gone and no temporary is left.
-  EXPECT_EQ(snapshot(prog), before) << differences(before, snapshot(prog));
+  EXPECT_EQ(differences(before, snapshot(prog)), "");
 }
 
 TEST_F(EarlierRun, OutputPathThatIsADirectoryStopsBeforeItAndKeepsTheLaterFile) {
@@ -171,7 +172,7 @@ TEST_F(EarlierRun, OutputPathThatIsADirectoryStopsBeforeItAndKeepsTheLaterFile) 
   // was never touched.
   Snapshot expected = before;
   expected[profile_file_name(kRoute)] = clean_run_files().at(profile_file_name(kRoute));
-  EXPECT_EQ(snapshot(prog), expected) << differences(expected, snapshot(prog));
+  EXPECT_EQ(differences(expected, snapshot(prog)), "");
 }
 
 TEST_F(EarlierRun, CompileIntoADirectoryWhereTheTrackFileIsADirectoryNamesIt) {
@@ -191,7 +192,7 @@ TEST_F(EarlierRun, CompileIntoADirectoryWhereTheTrackFileIsADirectoryNamesIt) {
   Snapshot expected = before;
   expected[profile_file_name(kRoute)] = clean.at(profile_file_name(kRoute));
   expected[header_file_name(kRoute, kTrain)] = clean.at(header_file_name(kRoute, kTrain));
-  EXPECT_EQ(snapshot(prog), expected) << differences(expected, snapshot(prog));
+  EXPECT_EQ(differences(expected, snapshot(prog)), "");
 }
 
 // A real full disk: a small tmpfs as the program directory, with room for
@@ -226,7 +227,7 @@ TEST_F(FullDisk, NoSpaceInTheProfileFileKeepsTheEarlierCompiledFiles) {
   const ChildResult run = start_up();
   EXPECT_EQ(run.exit_status, kExitFailure) << run.err;
   EXPECT_NE(run.err.find(profile_file_name(kRoute)), std::string::npos) << run.err;
-  EXPECT_EQ(snapshot(prog), before) << differences(before, snapshot(prog));
+  EXPECT_EQ(differences(before, snapshot(prog)), "");
 }
 
 // The directory disappears between the documents and the compiled files.
@@ -288,7 +289,7 @@ TEST(VanishingDirectory, MovedAwayBeforeTheCompiledFilesEndsTheRunAndLeavesItsFi
       {slowdown_order_name(kRoute, kTrain), document_bytes(slowdown_order_buffer())},
       {timetable_card_name(kRoute, kTrain), document_bytes(timetable_card_buffer())},
   };
-  EXPECT_EQ(snapshot(moved), expected) << differences(expected, snapshot(moved));
+  EXPECT_EQ(differences(expected, snapshot(moved)), "");
 }
 
 TEST(VanishingDirectory, RemovedWhileTheProfileIsWrittenEndsTheRunWithTheFileNamed) {

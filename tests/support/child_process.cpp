@@ -23,9 +23,9 @@ namespace {
   if (in_fd < 0 || ::dup2(in_fd, 0) < 0 || ::dup2(out_fd, 1) < 0 || ::dup2(err_fd, 2) < 0) ::_exit(126);
   if (!options.working_directory.empty() && ::chdir(options.working_directory.c_str()) != 0) ::_exit(126);
   if (options.file_size_limit) {
-    // Ignored here, SIGXFSZ stays ignored across exec: a write past the limit
-    // then fails with EFBIG, as on a full disk, instead of killing the child.
-    ::signal(SIGXFSZ, SIG_IGN);
+    // The default action, which kills a process that writes past the limit:
+    // the program itself has to turn that into a failed write.
+    ::signal(SIGXFSZ, SIG_DFL);
     const rlimit limit{static_cast<rlim_t>(*options.file_size_limit), static_cast<rlim_t>(*options.file_size_limit)};
     if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
   }

@@ -11,7 +11,7 @@ namespace sb::testing {
 
 struct ChildOptions {
   std::string working_directory;             // empty: the test's own
-  std::optional<long long> file_size_limit;  // bytes; writes past it fail (EFBIG), SIGXFSZ ignored
+  std::optional<long long> file_size_limit;  // bytes; SIGXFSZ keeps its default action (ending the process)
   std::optional<uid_t> user;                 // run under this user id (needs root)
   std::optional<gid_t> group;
 };
