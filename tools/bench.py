@@ -17,6 +17,7 @@ time, peak resident memory, and the ratios to the two baselines.
 """
 
 import argparse
+import filecmp
 import os
 import shutil
 import statistics
@@ -101,6 +102,17 @@ def main():
     ref_compile = fresh(work, "ref-compile")
     timed([programs[0][1], "compile", line, service, "-o", ref_compile, "--route", "BENCH", "--train", "TR1"], work)
     reference["compile"] = [os.path.join(ref_compile, f) for f in COMPILED_ROUTE]
+
+    # Every other binary must write the same bytes, or its timing compares nothing.
+    for label, binary in programs[1:]:
+        other = fresh(work, "same-" + label)
+        shutil.copy2(binary, other)
+        timed([os.path.join(other, os.path.basename(binary))], other)
+        timed([binary, "compile", line, service, "-o", other, "--route", "BENCH", "--train", "TR1"], work)
+        mine = reference["startup"] + reference["compile"]
+        differ = [os.path.basename(f) for f in mine if not filecmp.cmp(f, os.path.join(other, os.path.basename(f)),
+                                                                        shallow=False)]
+        print(f"{label}: " + (f"output DIFFERS in {', '.join(differ)}" if differ else "output byte-identical"))
 
     cases = {}
     runs = []
