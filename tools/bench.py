@@ -7,7 +7,9 @@ Measured, each N times, round-robin so every case sees the same machine state:
   startup   the program without arguments in a fresh directory (the embedded scenario)
   compile   `compile` of the generated route in DIR into a fresh directory
   cp        `cp` of the same compiled files into a fresh directory
-  write     the write_once helper: each file read, then written with one write() call
+  write     the write_once helper: each file written with one write() call
+  write+fsync  the same, each file flushed to the disk before it is closed (as
+            the program does with the files it replaces); for reference only
 Each command is started by the run_timed helper (both helpers are in the
 --tools directory), which measures from fork to exit and reads the child's
 peak resident memory.
@@ -129,7 +131,7 @@ def main():
                     return timed([binary, "compile", line, service, "-o", d, "--route", "BENCH", "--train", "TR1"],
                                  work)
             runs.append((key, lambda body=body, label=label: in_fresh_dir(work, label, body)))
-        for base in ("cp", "write"):
+        for base in ("cp", "write", "write+fsync"):
             key = f"{scenario} baseline {base}"
             cases[key] = Case(key)
             files = reference[scenario]
@@ -137,8 +139,10 @@ def main():
                 def body(d, files=files):
                     return timed(["cp", *files, d], work)
             else:
-                def body(d, files=files):
-                    return timed([write_once, d, *files], work)
+                sync = ["--fsync"] if base == "write+fsync" else []
+
+                def body(d, files=files, sync=sync):
+                    return timed([write_once, *sync, d, *files], work)
             runs.append((key, lambda body=body, base=base: in_fresh_dir(work, base, body)))
 
     for _, run in runs:  # warm-up: page cache, dynamic loader
@@ -159,9 +163,10 @@ def main():
         what = "embedded scenario (no arguments)" if scenario == "startup" else "compile of the generated route"
         print(f"\n== {scenario}: {what}; output {total / MIB:.2f} MiB, largest file {largest / MIB:.2f} MiB")
         print(f"{'case':24s} {'wall':>8s} {'[min':>8s} {'.. max]':>8s} {'cpu':>8s} {'[min':>8s} {'.. max]':>8s}"
-              f" {'RSS':>6s}  {'wall/cp':>7s} {'wall/wr':>7s} {'cpu/cp':>6s} {'cpu/wr':>6s}")
+              f" {'RSS':>6s}  {'wall/cp':>7s} {'wall/wr':>7s} {'cpu/cp':>6s} {'cpu/wr':>6s} {'wall/wr+fsync':>13s}")
         cp = cases[f"{scenario} baseline cp"]
         wr = cases[f"{scenario} baseline write"]
+        ws = cases[f"{scenario} baseline write+fsync"]
         for key, case in cases.items():
             if not key.startswith(scenario + " "):
                 continue
@@ -169,7 +174,8 @@ def main():
             print(f"{key[len(scenario) + 1:]:24s} {ms(w)} {ms(min(case.wall))} {ms(max(case.wall))}"
                   f" {ms(c)} {ms(min(case.cpu))} {ms(max(case.cpu))} {statistics.median(case.rss) / MIB:6.1f}"
                   f"  {w / statistics.median(cp.wall):7.2f} {w / statistics.median(wr.wall):7.2f}"
-                  f" {c / statistics.median(cp.cpu):6.2f} {c / statistics.median(wr.cpu):6.2f}")
+                  f" {c / statistics.median(cp.cpu):6.2f} {c / statistics.median(wr.cpu):6.2f}"
+                  f" {w / statistics.median(ws.wall):13.2f}")
         goal = 2.0 if scenario == "startup" else 1.5
         budget = (largest + 16 * MIB) / MIB
         for label, _ in programs:
