@@ -28,8 +28,10 @@ using testing::TempDir;
 // Instrumented code reads several times slower; the bound on memory is what
 // matters, and it shows at this size as well.
 constexpr long long kHugeBytes = 60ll << 20;
+constexpr std::size_t kGarbageBytes = 3u << 20;
 #else
 constexpr long long kHugeBytes = 300ll << 20;
+constexpr std::size_t kGarbageBytes = 16u << 20;
 #endif
 constexpr long long kLongField = 5'000'000;
 // Memory a run may take beyond a run of the embedded scenario.
@@ -135,7 +137,7 @@ TEST_F(InputLimits, AFieldOfMillionsOfCharactersEndsWithAnErrorNamingTheLimit) {
 
 TEST_F(InputLimits, BinaryGarbageEndsWithoutACrash) {
   std::mt19937 random(20240611);
-  std::string garbage(16u << 20, '\0');
+  std::string garbage(kGarbageBytes, '\0');
   for (char& c : garbage) c = static_cast<char>(random() & 0xFF);
   const fs::path garbage_path = dir.path() / "garbage.bin";
   testing::write_file(garbage_path, garbage);
@@ -146,8 +148,9 @@ TEST_F(InputLimits, BinaryGarbageEndsWithoutACrash) {
   expect_bounded_end(compile(embedded_line, garbage_path), "garbage service description");
   expect_bounded_end(compile(garbage_path, garbage_path), "garbage for both");
   // Garbage inside the entries, past the headers that size the track.
-  expect_bounded_end(compile_with_bulk(Where::FreeRegion, garbage, 4 << 20), "garbage in the free region");
-  expect_bounded_end(compile_with_bulk(Where::ServiceEntries, garbage, 4 << 20), "garbage among service entries");
+  const auto size = static_cast<long long>(garbage.size());
+  expect_bounded_end(compile_with_bulk(Where::FreeRegion, garbage, size), "garbage in the free region");
+  expect_bounded_end(compile_with_bulk(Where::ServiceEntries, garbage, size), "garbage among service entries");
 }
 
 }  // namespace
