@@ -227,6 +227,7 @@ TEST_F(FullDisk, NoSpaceInTheProfileFileKeepsTheEarlierCompiledFiles) {
   const ChildResult run = start_up();
   EXPECT_EQ(run.exit_status, kExitFailure) << run.err;
   EXPECT_NE(run.err.find(profile_file_name(kRoute)), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("cannot be written"), std::string::npos) << run.err;
   EXPECT_EQ(differences(before, snapshot(prog)), "");
 }
 
