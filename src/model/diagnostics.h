@@ -34,6 +34,8 @@ struct Diagnostics {
   DiagnosticSink* sink = nullptr;
   // The field that the entry being handled came from; readers keep it current.
   SourcePlace place;
+  // The field read last; where a run-time failure while reading is reported.
+  SourcePlace last_field;
 };
 
 // ErrorCode := code, reported at the current place.

@@ -62,10 +62,15 @@ void FieldReader::skip_blanks() {
 }
 
 void FieldReader::start_field() {
-  if (at_end()) throw RuntimeFailure(place_.file + ": read past the end of the file");
+  if (at_end()) {
+    place_.line = line_;
+    place_.column = column_;
+    throw RuntimeFailure(place_, "read past the end of the file");
+  }
   skip_blanks();
   place_.line = line_;
   place_.column = column_;
+  if (mirror_ != nullptr) *mirror_ = place_;
 }
 
 std::string FieldReader::read_text() {
@@ -79,8 +84,7 @@ std::string FieldReader::read_text() {
     while (stop != end && *stop != ',' && *stop != '\r' && *stop != '\n') ++stop;
     const auto n = static_cast<std::size_t>(stop - from);
     if (text.size() + n > kMaxFieldLength) {
-      throw RuntimeFailure(place_.file + ":" + std::to_string(place_.line) + ": field longer than " +
-                           std::to_string(kMaxFieldLength) + " characters");
+      throw RuntimeFailure(place_, "field longer than " + std::to_string(kMaxFieldLength) + " characters");
     }
     text.append(from, n);
     pos_ += n;
@@ -105,8 +109,7 @@ std::int32_t FieldReader::read_int() {
     advance();
   }
   const auto fail = [&](const char* what) {
-    throw RuntimeFailure(place_.file + ":" + std::to_string(place_.line) + ":" + std::to_string(place_.column) +
-                         ": " + what + ": '" + std::string(token, length) + "'");
+    throw RuntimeFailure(place_, std::string(what) + ": '" + std::string(token, length) + "'");
   };
   std::int64_t value = 0;
   if (length > 0) {

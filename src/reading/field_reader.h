@@ -35,6 +35,9 @@ class FieldReader {
 
   // Where the field just read started (1-based line and column).
   const SourcePlace& place() const { return place_; }
+  // Keeps *mirror equal to place(), so a failure after a field was read (a
+  // value its target cannot hold) can be reported at that field.
+  void mirror_place_to(SourcePlace* mirror) { mirror_ = mirror; }
 
  private:
   int peek();
@@ -52,6 +55,7 @@ class FieldReader {
   int line_ = 1;
   int column_ = 1;
   SourcePlace place_;
+  SourcePlace* mirror_ = nullptr;
 };
 
 }  // namespace sb

@@ -8,7 +8,9 @@ LineReading::LineReading(ReadingContext& ctx, std::string name)
     : context(ctx),
       model(ctx.model),
       name_(std::move(name)),
-      reader_(std::make_unique<FieldReader>(ctx.inputs.open_input(name_), ctx.inputs.path_of(name_))) {}
+      reader_(std::make_unique<FieldReader>(ctx.inputs.open_input(name_), ctx.inputs.path_of(name_))) {
+  reader_->mirror_place_to(&model.diagnostics.last_field);
+}
 
 std::string LineReading::read_text() {
   model.InputField = reader_->read_text();

@@ -19,27 +19,30 @@ void delete_if_present(FileDoor& inputs, const std::string& name) {
   }
 }
 
-void failure_path(ScenarioModel& model, FileDoor& inputs, const std::string& cause) {
+void failure_path(ScenarioModel& model, FileDoor& inputs, const std::string& cause, const SourcePlace& where) {
   delete_if_present(inputs, line_description_name(model.RouteName));
   delete_if_present(inputs, service_description_name(model.RouteName, model.TrainCode));
-  record_error(model, err::kReadFailure, model.diagnostics.place, cause);
+  record_error(model, err::kReadFailure, where, cause);
 }
 
 }  // namespace
 
 void memorizza_dati(ScenarioModel& model, FileDoor& inputs) {
   ReadingContext context{model, inputs};
+  model.diagnostics.last_field = SourcePlace{};
   try {
     if (read_line_description(context) == LineOutcome::Stop) return;
     read_service_description(context);
   } catch (const RuntimeFailure& e) {
-    failure_path(model, inputs, e.what());
+    // At the field that failed, or else at the field read last.
+    const SourcePlace& at = e.where().known() ? e.where() : model.diagnostics.last_field;
+    failure_path(model, inputs, e.cause(), at);
   } catch (const FileError& e) {
-    failure_path(model, inputs, e.what());
+    failure_path(model, inputs, e.what(), SourcePlace{});
   } catch (const std::bad_alloc&) {
-    failure_path(model, inputs, "out of memory");
+    failure_path(model, inputs, "out of memory", model.diagnostics.last_field);
   } catch (const std::length_error& e) {
-    failure_path(model, inputs, e.what());
+    failure_path(model, inputs, e.what(), model.diagnostics.last_field);
   }
 }
 

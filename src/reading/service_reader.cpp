@@ -126,6 +126,7 @@ void read_service_description(ReadingContext& context) {
   ScenarioModel& model = context.model;
   const std::string name = service_description_name(model.RouteName, model.TrainCode);
   std::optional<FieldReader> file(std::in_place, context.inputs.open_input(name), context.inputs.path_of(name));
+  file->mirror_place_to(&model.diagnostics.last_field);
   ServiceReading r{context, *file};
   const EntryOutcome outcome = skip_preamble(model, *file) ? read_all_entries(r) : EntryOutcome::Leave;
   file.reset();  // closed before it is deleted

@@ -60,6 +60,22 @@ TEST_F(Diagnostics, ErrorNamesFileLineAndColumnAndPutsACaretUnderTheField) {
   EXPECT_EQ(c.messages, expected);
 }
 
+TEST_F(Diagnostics, ReadFailureIsReportedAtTheFieldThatFailed) {
+  struct Case {
+    std::string service, expected;
+  } cases[] = {
+      {"[generale]\r\nvelocita, 0, 1x0\r\n[fine]\r\n", ":2:14: error 25: the description could not be read (not a number: '1x0')"},
+      // A station kind of 300 does not fit its byte.
+      {"[generale]\r\nstazione, 0, 300, 900, 0,1,0, 1,1,0, 4,1,1, 1, 14,13,0, ORSEA\r\n[fine]\r\n",
+       ":2:14: error 25: the description could not be read (value 300 does not fit a byte)"},
+  };
+  for (const Case& c : cases) {
+    const Compiled compiled = compile(kGeneral + "[fine]\r\n", c.service);
+    EXPECT_EQ(compiled.status, kExitRecordedError);
+    EXPECT_NE(compiled.messages.find("service.txt" + c.expected), std::string::npos) << compiled.messages;
+  }
+}
+
 TEST_F(Diagnostics, MisspeltKeywordsAreWarnedWithASuggestionAndChangeNoByte) {
   struct Case {
     std::string line, service, suggestion;
