@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "compile/track_completion.h"
 #include "fuzz_support.h"
+#include "model/file_names.h"
 
 namespace fs = std::filesystem;
 
@@ -47,6 +49,31 @@ void write_family(const fs::path& dir, const std::string& prefix, const std::vec
   for (std::size_t i = 0; i < docs.size(); ++i) write_seed(dir, prefix + std::to_string(i), docs[i]);
 }
 
+// The compiled files of a scenario, as the compiled-reader target takes them:
+// the header's and the track's sizes (uint16 each), then header, track and
+// the beginning of the profile.
+std::vector<std::string> compiled_inputs(const std::string& line, const std::string& service) {
+  sb::ScenarioModel model;
+  sb::fuzz::name_scenario(model);
+  sb::MemoryFiles files = sb::fuzz::description_files(line, service);
+  sb::memorizza_percorso(model, 1, files, files);
+  const std::string& header = files.files.at(sb::header_file_name(sb::fuzz::kRoute, sb::fuzz::kTrain));
+  const std::string& track = files.files.at(sb::track_file_name(sb::fuzz::kRoute, sb::fuzz::kTrain));
+  const std::string& profile = files.files.at(sb::profile_file_name(sb::fuzz::kRoute));
+  std::string sizes;
+  for (std::size_t n : {header.size(), track.size()}) {
+    sizes += static_cast<char>(n & 0xFF);
+    sizes += static_cast<char>((n >> 8) & 0xFF);
+  }
+  std::vector<std::string> inputs;
+  // The profile only begins: a whole plan (140 kB even for a route of 0 m)
+  // would make every run slow.
+  for (std::size_t profile_bytes : {std::size_t{0}, std::size_t{4000}}) {
+    inputs.push_back(sizes + header + track + profile.substr(0, profile_bytes));
+  }
+  return inputs;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,5 +109,12 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < line_cuts.size(); ++i) {
     write_seed(root / "compile_fuzz", "line_cut" + std::to_string(i), line_cuts[i] + std::string(1, '\0') + service);
   }
+
+  // Compiled files: the embedded scenario, and the same on a route of 0 m
+  // (errors are recorded, the files are written all the same).
+  write_family(root / "compiled_reader_fuzz", "embedded", compiled_inputs(line, service));
+  std::string short_line = line;
+  short_line.replace(short_line.find("89000"), 5, "0");
+  write_family(root / "compiled_reader_fuzz", "short", compiled_inputs(short_line, service));
   return 0;
 }
