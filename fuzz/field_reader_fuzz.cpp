@@ -1,5 +1,6 @@
 // The field reader over arbitrary bytes. The first byte chooses the pattern of
-// text and integer reads; the rest is the file. The only way a read may fail
+// text and integer reads, the second how many bytes the file hands out per
+// read (0: all); the rest is the file. The only way a read may fail
 // is a RuntimeFailure, and every text field obeys the lexer's rules.
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +22,11 @@ void check_text_field(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
+  if (size < 2) return 0;
   const unsigned pattern = data[0];
-  sb::FieldReader reader(std::make_unique<sb::StringSource>(sb::fuzz::bytes_of(data + 1, size - 1)), "fuzz.txt");
+  const std::size_t chunk = data[1];
+  sb::FieldReader reader(std::make_unique<sb::fuzz::ChunkedSource>(sb::fuzz::bytes_of(data + 2, size - 2), chunk),
+                         "fuzz.txt");
   int last_line = 1;
   try {
     for (unsigned i = 0; !reader.at_end(); ++i) {

@@ -92,11 +92,14 @@ int main(int argc, char** argv) {
   write_family(root / "service_reader_fuzz", "cut", section_cuts(service));
   write_family(root / "service_reader_fuzz", "section", single_sections(service));
 
-  // Field reader: a pattern byte, then the document.
+  // Field reader: a pattern byte, a chunk size, then the document.
   for (unsigned char pattern : {0x00, 0x55, 0xFE}) {
-    write_seed(root / "field_reader_fuzz", "line" + std::to_string(pattern), std::string(1, char(pattern)) + line);
-    write_seed(root / "field_reader_fuzz", "service" + std::to_string(pattern),
-               std::string(1, char(pattern)) + service);
+    for (unsigned char chunk : {0, 7}) {
+      const std::string lead{char(pattern), char(chunk)};
+      const std::string tag = std::to_string(pattern) + "_" + std::to_string(chunk);
+      write_seed(root / "field_reader_fuzz", "line" + tag, lead + line);
+      write_seed(root / "field_reader_fuzz", "service" + tag, lead + service);
+    }
   }
 
   // Whole compile: line, NUL, service; and a few mismatched cuts.
