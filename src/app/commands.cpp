@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <string_view>
+
 #include "app/author_inputs.h"
 #include "app/diagnostic_printer.h"
 #include "app/directory_files.h"
@@ -32,6 +34,20 @@ bool check_input(const std::string& what, const std::string& path, std::ostream&
 }
 
 char separator() { return native_platform().path_separator(); }
+
+// The identifiers become part of file names: nothing in them may lead out of
+// the output directory or be refused by a file system.
+bool check_identifier(const std::string& what, const std::string& id, std::ostream& err) {
+  for (char c : id) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+      err << "scenario-builder: " << what << " '" << id << "' may not contain '" << c
+          << "': it names the compiled files\n";
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -65,13 +81,16 @@ int run_compile(const CompileOptions& options, std::ostream& err) {
     err << "scenario-builder: " << options.output_directory << ": not a directory\n";
     return kExitFailure;
   }
+  if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
+    return kExitFailure;
+  }
   ScenarioModel model;
   model.RouteName = options.route_name;
   model.TrainCode = options.train_code;
   AuthorInputs inputs(line_description_name(model.RouteName), options.line_path,
                       service_description_name(model.RouteName, model.TrainCode), options.service_path);
   DirectoryFiles outputs(options.output_directory, separator());
-  DiagnosticPrinter printer(err, !options.quiet);
+  DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
   model.diagnostics.sink = &printer;
   try {
     memorizza_percorso(model, options.profile ? 1 : 0, inputs, outputs);

@@ -13,9 +13,12 @@ namespace sb {
 
 class DiagnosticPrinter : public DiagnosticSink {
  public:
-  DiagnosticPrinter(std::ostream& out, bool show_warnings) : out_(out), show_warnings_(show_warnings) {}
+  // Warnings are printed when `show_warnings`, and counted when `count_warnings`.
+  DiagnosticPrinter(std::ostream& out, bool show_warnings, bool count_warnings = true)
+      : out_(out), show_warnings_(show_warnings), count_warnings_(count_warnings) {}
   void recorded_error(int code, const SourcePlace& where, const std::string& detail) override;
   void warning(const std::string& message, const SourcePlace& where) override;
+  bool wants_warnings() const override { return show_warnings_ || count_warnings_; }
 
   int errors() const { return errors_; }
   int warnings() const { return warnings_; }
@@ -27,6 +30,7 @@ class DiagnosticPrinter : public DiagnosticSink {
 
   std::ostream& out_;
   bool show_warnings_;
+  bool count_warnings_;
   int errors_ = 0;
   int warnings_ = 0;
 };

@@ -28,6 +28,9 @@ class DiagnosticSink {
     (void)message;
     (void)where;
   }
+  // False when warnings would be neither shown nor counted: the readers then
+  // spare themselves the work of finding them.
+  virtual bool wants_warnings() const { return true; }
 };
 
 struct Diagnostics {

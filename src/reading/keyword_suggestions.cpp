@@ -53,24 +53,26 @@ const std::vector<Keyword>& keywords_of(KeywordRegion region) {
 }
 
 // Fewest edits (insert, delete, replace, swap of neighbours) that make
-// `word` appear somewhere inside `text`.
+// `word` appear somewhere inside `text`. Three rows of the table suffice.
 std::size_t substring_distance(std::string_view word, std::string_view text) {
   const std::size_t n = word.size(), m = text.size();
-  // d[i][j]: word[0, i) against a substring of text ending at j.
-  std::vector<std::vector<std::size_t>> d(n + 1, std::vector<std::size_t>(m + 1, 0));
-  for (std::size_t i = 1; i <= n; ++i) d[i][0] = i;
+  // row i: word[0, i) against a substring of text ending at j.
+  std::vector<std::size_t> before(m + 1, 0), previous(m + 1, 0), current(m + 1, 0);
   for (std::size_t i = 1; i <= n; ++i) {
+    current[0] = i;
     for (std::size_t j = 1; j <= m; ++j) {
       const std::size_t cost = word[i - 1] == text[j - 1] ? 0 : 1;
-      std::size_t best = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      std::size_t best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
       if (i > 1 && j > 1 && word[i - 1] == text[j - 2] && word[i - 2] == text[j - 1]) {
-        best = std::min(best, d[i - 2][j - 2] + 1);
+        best = std::min(best, before[j - 2] + 1);
       }
-      d[i][j] = best;
+      current[j] = best;
     }
+    std::swap(before, previous);
+    std::swap(previous, current);
   }
   std::size_t best = n;
-  for (std::size_t j = 0; j <= m; ++j) best = std::min(best, d[n][j]);
+  for (std::size_t j = 0; j <= m; ++j) best = std::min(best, previous[j]);
   return best;
 }
 
@@ -108,7 +110,7 @@ std::optional<std::string> suggest_keyword(KeywordRegion region, std::string_vie
 }
 
 void note_passed_over(ScenarioModel& model, KeywordRegion region, std::string_view field, const SourcePlace& where) {
-  if (model.diagnostics.sink == nullptr) return;
+  if (model.diagnostics.sink == nullptr || !model.diagnostics.sink->wants_warnings()) return;
   if (auto keyword = suggest_keyword(region, field)) {
     record_warning(model, "'" + std::string(field) + "' is no keyword and is passed over; did you mean '" + *keyword + "'?",
                    where);

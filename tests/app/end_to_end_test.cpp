@@ -185,6 +185,15 @@ TEST_F(Compile, NoProfileWritesNoProfileFile) {
   EXPECT_TRUE(fs::exists(out / "ORSEA_MONTELBA_RX17.sim"));
 }
 
+TEST_F(Compile, IdentifiersThatWouldLeaveTheOutputDirectoryAreRefused) {
+  for (const char* args : {"--route ../escaped", "--train a/b", "--route 'C:x'"}) {
+    EXPECT_EQ(compile(kLine, kService, args), kExitFailure) << args;
+    EXPECT_NE(err_text.find("may not contain"), std::string::npos) << err_text;
+    EXPECT_TRUE(fs::is_empty(out)) << args;
+  }
+  EXPECT_FALSE(fs::exists(dir.path() / "escaped_linea.dat"));
+}
+
 TEST_F(Compile, IdentifiersNameTheFilesAndTheCheckCodes) {
   ASSERT_EQ(compile(kLine, kService, "--route LINEA_PROVA --train T9"), kExitOk) << err_text;
   const std::string track = read_file(out / "LINEA_PROVA_T9.dat");
