@@ -8,8 +8,8 @@ Measured, each N times, round-robin so every case sees the same machine state:
   compile   `compile` of the generated route in DIR into a fresh directory
   cp        `cp` of the same compiled files into a fresh directory
   write     the write_once helper: each file written with one write() call
-  write+fsync  the same, each file flushed to the disk before it is closed (as
-            the program does with the files it replaces); for reference only
+  write+fsync  the same, each file flushed to the disk before it is closed;
+            for reference only
 Each command is started by the run_timed helper (both helpers are in the
 --tools directory), which measures from fork to exit and reads the child's
 peak resident memory.

@@ -6,10 +6,7 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace sb {
@@ -17,16 +14,6 @@ namespace sb {
 namespace {
 
 std::string cause() { return std::strerror(errno); }
-
-// The new bytes reach the disk before the name moves over to them, so that
-// even after a crash the name holds the earlier file or the complete new one.
-bool sync_to_disk(std::FILE* f) {
-#ifdef _WIN32
-  return _commit(_fileno(f)) == 0;
-#else
-  return ::fsync(::fileno(f)) == 0;
-#endif
-}
 
 class FileSource : public InputSource {
  public:
@@ -101,7 +88,10 @@ void DirectoryFiles::replace(const std::string& name, const std::function<void(O
   try {
     FileSink sink(f, path);
     fill(sink);
-    if (std::fflush(f) != 0 || !sync_to_disk(f)) throw FileError(path, "cannot be written: " + cause());
+    // No fsync: like a compiler's outputs, the files are left to the file
+    // system's own care; a write that fails (full disk, size limit, vanished
+    // directory) is caught here or at close, before the rename.
+    if (std::fflush(f) != 0) throw FileError(path, "cannot be written: " + cause());
   } catch (...) {
     std::fclose(f);
     std::remove(temporary.c_str());
