@@ -4,17 +4,18 @@
 #include <string>
 
 #include "compile/check_codes.h"
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 
 namespace sb {
 
 namespace {
 
-constexpr std::uint8_t kSignal = 1;
-constexpr std::uint8_t kSlowdownEnd = 2;
-constexpr std::uint8_t kSlowdownStart = 3;
-constexpr std::uint8_t kWarningPoint = 4;
-constexpr std::uint8_t kMarker = 12;
+using cell_kind::kMarker;
+using cell_kind::kSignal;
+using cell_kind::kSlowdownEnd;
+using cell_kind::kSlowdownStart;
+using cell_kind::kWarningPoint;
 constexpr std::int16_t kMarkerValue = 180;
 
 // Slowdowns at this speed or faster get no markers inside them.

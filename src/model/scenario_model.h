@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/cell_kinds.h"
 #include "model/diagnostics.h"
 #include "model/profile_table.h"
 
@@ -28,7 +29,7 @@ struct TrackCell {
 
   // A cell is free for a new occupant when nothing or only a tunnel mark
   // stands on it.
-  bool is_free() const { return kind == 0 || kind == 11; }
+  bool is_free() const { return kind == cell_kind::kNothing || kind == cell_kind::kTunnelMark; }
 };
 
 // Field order is the order on disk in the header file.

@@ -3,6 +3,7 @@
 // order. Every test runs on the same field, independently of the others.
 #include <optional>
 
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
 #include "reading/keyword_suggestions.h"
@@ -115,7 +116,7 @@ Step read_information_board(LineReading& r) {
   // Board texts fill entries 80 downward; entry 0 is never used.
   std::int32_t& slot = r.context.boardSlot;
   if (slot < 1) return r.stop_with(err::kBoardTableFull);
-  c.kind = 14;
+  c.kind = cell_kind::kInformationBoard;
   c.value1 = low16(slot);
   r.model.ScenarioHeader[static_cast<std::size_t>(slot)].name = text;
   --slot;

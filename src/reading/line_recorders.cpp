@@ -3,6 +3,7 @@
 #include <array>
 #include <limits>
 
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
 #include "model/runtime_failure.h"
@@ -100,7 +101,7 @@ void memo_montagna(ScenarioModel& model, std::int32_t inizio, std::int32_t fine,
     ++count;
     c.scenery = low8(tipo);
     // Tunnel marks every 200 m, only where nothing stands.
-    if (tunnel && count % 4 == 0 && c.kind == 0) c.kind = 11;
+    if (tunnel && count % 4 == 0 && c.kind == cell_kind::kNothing) c.kind = cell_kind::kTunnelMark;
   }
 }
 
@@ -115,7 +116,7 @@ void memo_indicatori_v_max(ScenarioModel& model, std::int32_t posizione, const S
   const std::int16_t v2 = packed_speed(b.vbs, b.vbd);
   const std::int16_t v3 = packed_speed(b.vcs, b.vcd);
   const std::int16_t v4 = low16(static_cast<std::int64_t>(b.strisces) * 10 + b.strisced);
-  c.kind = 6;
+  c.kind = cell_kind::kSpeedBoards;
   c.value1 = v1;
   c.value2 = v2;
   c.value3 = v3;

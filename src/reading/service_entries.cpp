@@ -1,5 +1,6 @@
 #include "reading/service_entries.h"
 
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
 #include "reading/service_recorders.h"
@@ -143,10 +144,10 @@ EntryOutcome read_abbattimento(ServiceReading& r) {
     return EntryOutcome::Stop;
   }
   if (value > 0) {
-    cell.kind = 12;
+    cell.kind = cell_kind::kMarker;
     cell.value1 = low16(value);
   } else {
-    cell.kind = 13;
+    cell.kind = cell_kind::kMarkerWithoutValue;
   }
   return EntryOutcome::Next;
 }

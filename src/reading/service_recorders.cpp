@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
 
@@ -28,7 +29,7 @@ bool memo_segnale(ScenarioModel& model, const SignalEntry& s) {
     record_error(model, err::kSignalCellTaken);
     return false;
   }
-  cell.kind = 1;
+  cell.kind = cell_kind::kSignal;
   cell.value4 = low16(std::int64_t{s.rapp} * 10 + std::int64_t{s.sx} * 3 + s.dx);
   cell.value1 = low16(std::int64_t{s.s1} * 10 + s.d1);
   cell.value2 = low16(std::int64_t{s.s2} * 10 + s.d2);
@@ -87,13 +88,13 @@ bool memo_rallentamento(ScenarioModel& model, const SlowdownEntry& r) {
 
   // The order of these writes decides the result when cells coincide: with
   // l = 0 the start and end are one cell, which ends as a start mark.
-  model.cell(end).kind = 2;
+  model.cell(end).kind = cell_kind::kSlowdownEnd;
   if (r.d_v != 0) model.cell(end).value2 = low16(r.d_v);
-  model.cell(start).kind = 3;
+  model.cell(start).kind = cell_kind::kSlowdownStart;
   if (r.d_v != 0) model.cell(start).value2 = low16(r.d_v);
   if (has_warning) {
     TrackCell& w = model.cell(warning);
-    w.kind = 4;
+    w.kind = cell_kind::kWarningPoint;
     if (r.d_v != 0) w.value2 = low16(r.d_v);
     w.value1 = low16(r.v);
   }
@@ -111,7 +112,7 @@ bool memo_rallentamento(ScenarioModel& model, const SlowdownEntry& r) {
   }
   for (int n = 0; n < 4; ++n) {
     TrackCell& c = model.cell(base - n);
-    c.kind = 5;
+    c.kind = cell_kind::kCountdown;
     c.value1 = static_cast<std::int16_t>(n + 1);
     if (r.d_v != 0) c.value2 = static_cast<std::int16_t>(n + 1);
   }

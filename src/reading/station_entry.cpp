@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
 #include "model/runtime_failure.h"
@@ -89,7 +90,7 @@ EntryOutcome mark_station(ServiceReading& r, const StationEntry& e) {
     return EntryOutcome::Stop;
   }
   TrackCell& end = model.cell(nearest(marker));
-  end.kind = 10;
+  end.kind = cell_kind::kStationEnd;
   end.value1 = static_cast<std::int16_t>(r.stationSlot);
   return EntryOutcome::Next;
 }

@@ -7,18 +7,19 @@
 #include <vector>
 
 #include "compile/track_completion.h"
+#include "model/cell_kinds.h"
 #include "model/scenario_model.h"
 
 namespace sb {
 namespace {
 
-constexpr std::uint8_t kSignal = 1;
-constexpr std::uint8_t kEnd = 2;
-constexpr std::uint8_t kStart = 3;
-constexpr std::uint8_t kWarning = 4;
-constexpr std::uint8_t kCountdown = 5;
-constexpr std::uint8_t kTunnel = 11;
-constexpr std::uint8_t kMarker = 12;
+using cell_kind::kCountdown;
+using cell_kind::kMarker;
+using cell_kind::kSignal;
+constexpr std::uint8_t kEnd = cell_kind::kSlowdownEnd;
+constexpr std::uint8_t kStart = cell_kind::kSlowdownStart;
+constexpr std::uint8_t kWarning = cell_kind::kWarningPoint;
+constexpr std::uint8_t kTunnel = cell_kind::kTunnelMark;
 
 // A route of length 0: cells 0 .. 140.
 struct Track {
