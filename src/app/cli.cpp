@@ -25,7 +25,8 @@ int run_cli(int argc, char** argv) {
       "Without arguments: writes the embedded documents next to the program, reads them back\n"
       "and writes the compiled files there."};
   app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION);
-  app.require_subcommand(1);
+  // At most one subcommand; anything else on the line is named in the error.
+  app.require_subcommand(0, 1);
 
   std::string export_dir = ".";
   auto* exp = app.add_subcommand("export", "Write the five embedded documents into DIR (default: .)");
@@ -69,6 +70,7 @@ int run_cli(int argc, char** argv) {
   }
   if (ins->parsed()) return run_inspect(inspect_paths, inspect_json, std::cout, std::cerr);
   if (plt->parsed()) return run_plot(plot_paths, plot_output, std::cerr);
+  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot); see --help\n";
   return kExitFailure;
 }
 

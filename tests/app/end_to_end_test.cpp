@@ -115,6 +115,13 @@ TEST_F(Program, ExportThenCompileGivesTheStartUpRunsBytes) {
   EXPECT_TRUE(fs::exists(service));
 }
 
+TEST_F(Program, UnknownCommandIsAUsageErrorThatNamesIt) {
+  EXPECT_EQ(run("bogus", dir.path()), kExitFailure);
+  EXPECT_NE(err_text.find("bogus"), std::string::npos) << err_text;
+  EXPECT_TRUE(names_in(program_dir) == std::set<std::string>{"scenario-builder"}) << "nothing written";
+  EXPECT_EQ(run("--version", dir.path()), kExitOk);
+}
+
 TEST_F(Program, InspectAndPlotReadTheStartUpRunsFiles) {
   ASSERT_EQ(run("", dir.path()), kExitOk) << err_text;
   EXPECT_EQ(run("inspect '" + program_dir.string() + "'", dir.path()), kExitOk) << err_text;
