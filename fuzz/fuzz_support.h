@@ -36,25 +36,6 @@ inline std::string bytes_of(const std::uint8_t* data, std::size_t size) {
   return std::string(reinterpret_cast<const char*>(data), size);
 }
 
-// Bytes handed out at most `chunk` at a time (0: all at once), so fields
-// straddle the reader's block boundaries wherever the fuzzer likes.
-class ChunkedSource : public InputSource {
- public:
-  ChunkedSource(std::string bytes, std::size_t chunk) : bytes_(std::move(bytes)), chunk_(chunk) {}
-  std::size_t read(char* buf, std::size_t n) override {
-    std::size_t k = std::min(n, bytes_.size() - pos_);
-    if (chunk_ != 0) k = std::min(k, chunk_);
-    bytes_.copy(buf, k, pos_);
-    pos_ += k;
-    return k;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t chunk_;
-  std::size_t pos_ = 0;
-};
-
 // The embedded descriptions, as the document writer puts them on disk.
 const std::string& embedded_line_description();
 const std::string& embedded_service_description();

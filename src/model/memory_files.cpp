@@ -17,7 +17,8 @@ class StringSinkImpl : public OutputSink {
 }  // namespace
 
 std::size_t StringSource::read(char* buf, std::size_t n) {
-  const std::size_t k = std::min(n, bytes_.size() - pos_);
+  std::size_t k = std::min(n, bytes_.size() - pos_);
+  if (block_ != 0) k = std::min(k, block_);
   std::memcpy(buf, bytes_.data() + pos_, k);
   pos_ += k;
   return k;

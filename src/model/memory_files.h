@@ -18,14 +18,16 @@ class MemoryFiles : public FileDoor {
   std::string path_of(const std::string& name) const override { return name; }
 };
 
-// An input source over bytes held elsewhere (which must outlive it).
+// An input source over bytes it holds. A nonzero `block` hands out at most
+// that many bytes per read, so tests can split fields across reads.
 class StringSource : public InputSource {
  public:
-  explicit StringSource(std::string bytes) : bytes_(std::move(bytes)) {}
+  explicit StringSource(std::string bytes, std::size_t block = 0) : bytes_(std::move(bytes)), block_(block) {}
   std::size_t read(char* buf, std::size_t n) override;
 
  private:
   std::string bytes_;
+  std::size_t block_;
   std::size_t pos_ = 0;
 };
 

@@ -14,23 +14,6 @@
 namespace sb {
 namespace {
 
-// Hands out at most `block` bytes per read.
-class TrickleSource : public InputSource {
- public:
-  TrickleSource(std::string bytes, std::size_t block) : bytes_(std::move(bytes)), block_(block) {}
-  std::size_t read(char* buf, std::size_t n) override {
-    const std::size_t k = std::min({n, block_, bytes_.size() - pos_});
-    bytes_.copy(buf, k, pos_);
-    pos_ += k;
-    return k;
-  }
-
- private:
-  std::string bytes_;
-  std::size_t block_;
-  std::size_t pos_ = 0;
-};
-
 // Reads "keyword, numbers..." entries, entry k with numbers[k] numbers: the
 // keyword's text and place, then its numbers, as one list of strings.
 std::vector<std::string> read_entries(std::unique_ptr<InputSource> source, const std::vector<int>& numbers) {
@@ -57,17 +40,17 @@ TEST(FieldReaderBlocks, FieldsStraddlingBlocksReadAsWhole) {
       "orologio", "3:1", "14", "12", "0", "end"};
   EXPECT_EQ(read_entries(std::make_unique<StringSource>(text), numbers), expected);
   for (std::size_t block : {1u, 2u, 3u, 5u, 8u}) {
-    EXPECT_EQ(read_entries(std::make_unique<TrickleSource>(text, block), numbers), expected) << "blocks of " << block;
+    EXPECT_EQ(read_entries(std::make_unique<StringSource>(text, block), numbers), expected) << "blocks of " << block;
   }
 }
 
 TEST(FieldReaderBlocks, OverlongFieldIsRefusedWhateverTheBlocks) {
   const std::string longest(kMaxFieldLength, 'a');
   for (std::size_t block : {7u, 1u << 16}) {
-    FieldReader fits(std::make_unique<TrickleSource>(longest + ",x", block), "t.txt");
+    FieldReader fits(std::make_unique<StringSource>(longest + ",x", block), "t.txt");
     EXPECT_EQ(fits.read_text().size(), kMaxFieldLength) << block;
     EXPECT_EQ(fits.read_text(), "x");
-    FieldReader over(std::make_unique<TrickleSource>(longest + "a,x", block), "t.txt");
+    FieldReader over(std::make_unique<StringSource>(longest + "a,x", block), "t.txt");
     EXPECT_THROW(over.read_text(), RuntimeFailure) << block;
   }
 }
@@ -85,7 +68,7 @@ TEST(FieldReaderBlocks, BadNumbersNameTheirToken) {
       {"123456789012345678901234567890123456,", "not a number"},
   };
   for (const Case& c : cases) {
-    FieldReader r(std::make_unique<TrickleSource>(c.text, 3), "t.txt");
+    FieldReader r(std::make_unique<StringSource>(c.text, 3), "t.txt");
     try {
       r.read_int();
       ADD_FAILURE() << c.text << " was accepted";
