@@ -1,6 +1,8 @@
 #include "reading/keyword_suggestions.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "reading/text_match.h"
@@ -57,7 +59,10 @@ const std::vector<Keyword>& keywords_of(KeywordRegion region) {
 std::size_t substring_distance(std::string_view word, std::string_view text) {
   const std::size_t n = word.size(), m = text.size();
   // row i: word[0, i) against a substring of text ending at j.
-  std::vector<std::size_t> before(m + 1, 0), previous(m + 1, 0), current(m + 1, 0);
+  std::vector<std::size_t> rows(3 * (m + 1), 0);
+  std::size_t* before = rows.data();
+  std::size_t* previous = before + (m + 1);
+  std::size_t* current = previous + (m + 1);
   for (std::size_t i = 1; i <= n; ++i) {
     current[0] = i;
     for (std::size_t j = 1; j <= m; ++j) {
@@ -78,6 +83,28 @@ std::size_t substring_distance(std::string_view word, std::string_view text) {
 
 std::size_t tolerance(std::string_view word) { return word.size() <= 6 ? 1 : 2; }
 
+// How often each byte occurs in a text.
+using ByteCounts = std::array<std::uint16_t, 256>;
+
+ByteCounts count_bytes(std::string_view text) {
+  ByteCounts counts{};
+  for (const char c : text) ++counts[static_cast<unsigned char>(c)];
+  return counts;
+}
+
+// A lower bound of substring_distance: every letter of the word that the
+// text lacks costs an insertion or a replacement, each of which supplies one
+// letter. Most passed-over fields are ruled out by it without the table.
+std::size_t missing_letters(std::string_view word, const ByteCounts& in_text) {
+  ByteCounts wanted{};
+  std::size_t missing = 0;
+  for (const char c : word) {
+    const auto b = static_cast<unsigned char>(c);
+    if (++wanted[b] > in_text[b]) ++missing;
+  }
+  return missing;
+}
+
 bool has_letters(std::string_view s) {
   return std::any_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); });
 }
@@ -87,12 +114,17 @@ bool has_letters(std::string_view s) {
 std::optional<std::string> suggest_keyword(KeywordRegion region, std::string_view field) {
   if (field.size() > 200 || !has_letters(field) || is_section_name(field)) return std::nullopt;
   const std::string text = ascii_lower(field);
+  const ByteCounts in_text = count_bytes(text);
   std::optional<std::string> best;
   std::size_t best_total = 0;
   for (const Keyword& k : keywords_of(region)) {
     std::size_t total = 0;
     bool close = true;
     for (std::string_view w : k.words) {
+      if (missing_letters(w, in_text) > tolerance(w)) {
+        close = false;
+        break;
+      }
       const std::size_t d = substring_distance(w, text);
       if (d > tolerance(w)) {
         close = false;
