@@ -15,12 +15,11 @@ using sb::fuzz::kRoute;
 using sb::fuzz::kTrain;
 using sb::fuzz::require;
 
-std::size_t profile_size(const sb::PlanTable& plan) {
+std::size_t profile_size(const sb::TrackPlan& plan) {
   std::size_t bytes = 0;
-  for (int c = 0; c < 2; ++c) {
-    for (sb::ValueTag tag : plan.tags(c)) {
-      bytes += 2 + (tag == sb::ValueTag::Int16 ? 2 : tag == sb::ValueTag::Float64 ? 8 : 0);
-    }
+  for (std::int32_t metre = 0; metre <= plan.last_metre(); ++metre) {
+    const sb::ValueTag tag = plan.tag(metre);
+    bytes += 2 * (2 + (tag == sb::ValueTag::Int16 ? 2 : tag == sb::ValueTag::Float64 ? 8 : 0));
   }
   return bytes;
 }

@@ -1,5 +1,6 @@
 #include "compile/compiled_files.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "model/file_names.h"
@@ -8,26 +9,30 @@ namespace sb {
 
 namespace {
 
-// The plan is most of what a run writes: each value goes into the buffer as
-// one record (tag and bytes) rather than field by field.
-void write_coordinate(ByteWriter& out, const PlanTable& profile, int coordinate) {
-  const auto& tags = profile.tags(coordinate);
-  const auto& values = profile.column(coordinate);
+// The plan is most of what a run writes. Its points are computed here, as
+// they are written: each value goes into the buffer as one record (tag and
+// bytes), and no table of points is ever kept.
+template <int Coordinate>
+void write_coordinate(ByteWriter& out, const TrackPlan& plan) {
   constexpr auto kFloat = static_cast<std::uint16_t>(ValueTag::Float64);
   constexpr auto kInt = static_cast<std::uint16_t>(ValueTag::Int16);
-  for (std::size_t m = 0; m < tags.size(); ++m) {
-    if (tags[m] == ValueTag::Float64) {
-      char* at = out.claim(10);
-      ByteWriter::put(at, kFloat);
-      ByteWriter::put(at + 2, std::bit_cast<std::uint64_t>(values[m]));
-    } else if (tags[m] == ValueTag::Int16) {
+  const std::int32_t last = plan.last_metre();
+  for (std::int32_t m = 0; m <= last && m < 2; ++m) {
+    const TaggedValue v = plan.get(m, Coordinate);
+    if (v.tag == ValueTag::Int16) {
       char* at = out.claim(4);
       ByteWriter::put(at, kInt);
-      ByteWriter::put(at + 2, static_cast<std::uint16_t>(static_cast<std::int16_t>(values[m])));
+      ByteWriter::put(at + 2, static_cast<std::uint16_t>(static_cast<std::int16_t>(v.value)));
     } else {
-      out.u16(static_cast<std::uint16_t>(tags[m]));
+      out.u16(static_cast<std::uint16_t>(v.tag));
     }
   }
+  plan.integrate([&out](double x, double y) {
+    char* at = out.claim(10);
+    ByteWriter::put(at, kFloat);
+    ByteWriter::put(at + 2, std::bit_cast<std::uint64_t>(Coordinate == 0 ? x : y));
+  });
+  for (std::int32_t m = std::max(plan.next_metre(), 2); m <= last; ++m) out.u16(static_cast<std::uint16_t>(ValueTag::Empty));
 }
 
 void replace_with(FileDoor& files, const std::string& name, const std::function<void(ByteWriter&)>& body) {
@@ -40,9 +45,9 @@ void replace_with(FileDoor& files, const std::string& name, const std::function<
 
 }  // namespace
 
-void write_profile(ByteWriter& out, const PlanTable& profile) {
-  write_coordinate(out, profile, 0);
-  write_coordinate(out, profile, 1);
+void write_profile(ByteWriter& out, const TrackPlan& profile) {
+  write_coordinate<0>(out, profile);
+  write_coordinate<1>(out, profile);
 }
 
 void write_header_record(ByteWriter& out, const StationEntry& e) {

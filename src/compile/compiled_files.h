@@ -9,7 +9,7 @@
 
 namespace sb {
 
-void write_profile(ByteWriter& out, const PlanTable& profile);
+void write_profile(ByteWriter& out, const TrackPlan& profile);
 void write_header_record(ByteWriter& out, const StationEntry& entry);
 void write_header(ByteWriter& out, const ScenarioModel& model);
 void write_track_cell(ByteWriter& out, const TrackCell& cell);

@@ -10,7 +10,7 @@
 
 #include "model/cell_kinds.h"
 #include "model/diagnostics.h"
-#include "model/profile_table.h"
+#include "model/track_plan.h"
 
 namespace sb {
 
@@ -63,8 +63,9 @@ std::int32_t track_upper_index(std::int32_t extended_length);
 
 class ScenarioModel {
  public:
-  // Plan coordinates per metre; allocated only while the profile is wanted.
-  PlanTable ProfileTable;
+  // The plan of the track, metre by metre; allocated only while the profile
+  // is wanted.
+  TrackPlan ProfileTable;
 
   // The route in 50 m cells. Empty until the line reader reads the route
   // length; `track_allocated()` tells the two states apart.

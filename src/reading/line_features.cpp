@@ -63,7 +63,7 @@ Step read_curve(LineReading& r, const std::string& field) {
   }
   const std::optional<double> k = curve_curvature(field);
   if (!k) return r.stop_with(err::kCurve);
-  PlanTable& plan = r.model.ProfileTable;
+  TrackPlan& plan = r.model.ProfileTable;
   // A curve starting behind the plan's end adds only its remaining metres.
   PlanRun run = run_straight(plan, r.planMetre, s);
   if (run != PlanRun::Done) return plan_failure(r, run);

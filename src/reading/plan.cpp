@@ -1,80 +1,41 @@
 #include "reading/plan.h"
 
-#include <vector>
+#include <algorithm>
 
+#include "model/runtime_failure.h"
 #include "reading/text_match.h"
 
 namespace sb {
 
 namespace {
 
-// The last two points of the plan. The integration keeps them in registers
-// rather than reading back what it has just stored: each metre depends on the
-// one before, so a round trip through memory would lengthen every step.
-struct Heading {
-  double x2, y2;  // metre m - 2
-  double x1, y1;  // metre m - 1
+enum class Curvature { Straight, Curved };
 
-  void advance(double x, double y) {
-    x2 = x1;
-    y2 = y1;
-    x1 = x;
-    y1 = y;
-  }
-};
-
-// x(m) := x(m-1) + dx, where dx = x(m-1) - x(m-2); likewise y.
-struct StraightStep {
-  void operator()(Heading& h) const {
-    const double dx = h.x1 - h.x2;
-    const double dy = h.y1 - h.y2;
-    h.advance(h.x1 + dx, h.y1 + dy);
-  }
-};
-
-// The step vector turned by k: x(m) := x(m-1) + (dx + k dy), y(m) := y(m-1) + (dy - k dx).
-struct CurvedStep {
-  double k;
-  void operator()(Heading& h) const {
-    const double dx = h.x1 - h.x2;
-    const double dy = h.y1 - h.y2;
-    h.advance(h.x1 + (dx + k * dy), h.y1 + (dy - k * dx));
-  }
-};
-
-template <typename Step>
-PlanRun run(PlanTable& plan, std::int32_t& metre, std::int64_t last, bool limited, Step step) {
-  const std::int64_t table_last = plan.last_metre();
+// The metre-by-metre loop "while metre <= last: compute metre; metre += 1;
+// stop past the table or past the limit" in closed form: the same metres are
+// computed and the same outcome is returned, and the plan records one run.
+PlanRun run(TrackPlan& plan, std::int32_t& metre, std::int64_t last, bool limited, Curvature kind, double k) {
   if (metre > last) return PlanRun::Done;
+  const std::int64_t table_last = plan.last_metre();
   if (metre > table_last) return PlanRun::PastTable;
-  std::vector<double>& x = plan.column(0);
-  std::vector<double>& y = plan.column(1);
-  std::vector<ValueTag>& tx = plan.tags(0);
-  std::vector<ValueTag>& ty = plan.tags(1);
-  const auto first = static_cast<std::size_t>(metre);
-  Heading h{x[first - 2], y[first - 2], x[first - 1], y[first - 1]};
-  while (metre <= last) {
-    if (metre > table_last) return PlanRun::PastTable;
-    step(h);
-    const auto m = static_cast<std::size_t>(metre);
-    x[m] = h.x1;
-    y[m] = h.y1;
-    tx[m] = ValueTag::Float64;
-    ty[m] = ValueTag::Float64;
-    ++metre;
-    if (limited && metre > kPlanMetreLimit) return PlanRun::PastLimit;
+  if (metre != plan.next_metre()) throw RuntimeFailure("the plan and its next metre are out of step");
+  std::int64_t end = std::min(last, table_last);
+  // The limit is tested after a metre is computed, so at least one is.
+  if (limited) end = std::min<std::int64_t>(end, std::max<std::int64_t>(metre, kPlanMetreLimit));
+  const auto through = static_cast<std::int32_t>(end);
+  if (kind == Curvature::Straight) {
+    plan.extend_straight(through);
+  } else {
+    plan.extend_curved(through, k);
   }
-  return PlanRun::Done;
+  metre = through + 1;
+  if (limited && metre > kPlanMetreLimit) return PlanRun::PastLimit;
+  return metre <= last ? PlanRun::PastTable : PlanRun::Done;
 }
 
 }  // namespace
 
-void plan_start(PlanTable& plan) {
-  plan.set_int16(0, 0, 0);
-  plan.set_int16(0, 1, 0);
-  plan.set_int16(1, 0, 0);
-  plan.set_int16(1, 1, 1);
-}
+void plan_start(TrackPlan& plan) { plan.start(); }
 
 std::optional<double> curve_curvature(std::string_view keyword) {
   static constexpr double kPerClass[] = {0.0001, 0.0002, 0.0004, 0.001, 0.002, 0.003};
@@ -87,16 +48,16 @@ std::optional<double> curve_curvature(std::string_view keyword) {
   return std::nullopt;
 }
 
-PlanRun run_straight(PlanTable& plan, std::int32_t& metre, std::int64_t last) {
-  return run(plan, metre, last, true, StraightStep{});
+PlanRun run_straight(TrackPlan& plan, std::int32_t& metre, std::int64_t last) {
+  return run(plan, metre, last, true, Curvature::Straight, 0.0);
 }
 
-PlanRun run_curved(PlanTable& plan, std::int32_t& metre, std::int64_t last, double k) {
-  return run(plan, metre, last, true, CurvedStep{k});
+PlanRun run_curved(TrackPlan& plan, std::int32_t& metre, std::int64_t last, double k) {
+  return run(plan, metre, last, true, Curvature::Curved, k);
 }
 
-void run_straight_tail(PlanTable& plan, std::int32_t& metre, std::int64_t last) {
-  run(plan, metre, last, false, StraightStep{});
+void run_straight_tail(TrackPlan& plan, std::int32_t& metre, std::int64_t last) {
+  run(plan, metre, last, false, Curvature::Straight, 0.0);
 }
 
 }  // namespace sb

@@ -1,14 +1,12 @@
-// The plan of the track, integrated metre by metre: every metre continues the
-// step vector of the two metres before it, turned by the curvature k (radians
-// per metre, not renormalised). 64-bit arithmetic in a fixed order, so the
-// plan is the same bit for bit on every build.
+// The line reader's side of the plan: where the straight and curved runs of
+// the description begin and end, and when they stop short.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "model/profile_table.h"
+#include "model/track_plan.h"
 
 namespace sb {
 
@@ -17,7 +15,7 @@ constexpr std::int32_t kPlanMetreLimit = 1000000;
 
 // Metres 0 and 1 as 16-bit values: the track starts at the origin heading
 // along +y in steps of 1 m.
-void plan_start(PlanTable& plan);
+void plan_start(TrackPlan& plan);
 
 // Curvature per metre of a curve keyword: the first of the class digits 1..6
 // found in it (0.0001 .. 0.003), negative when it holds an "s" in either case.
@@ -31,11 +29,11 @@ enum class PlanRun {
 };
 
 // Computes metres `metre` .. `last` and leaves `metre` at the next one to
-// compute. A straight run has no curvature. Runs stop at the table's end and
-// after metre kPlanMetreLimit.
-PlanRun run_straight(PlanTable& plan, std::int32_t& metre, std::int64_t last);
-PlanRun run_curved(PlanTable& plan, std::int32_t& metre, std::int64_t last, double k);
+// compute; `metre` is where the plan ends. A straight run has no curvature.
+// Runs stop at the table's end and after metre kPlanMetreLimit.
+PlanRun run_straight(TrackPlan& plan, std::int32_t& metre, std::int64_t last);
+PlanRun run_curved(TrackPlan& plan, std::int32_t& metre, std::int64_t last, double k);
 // The straight run to the end of the route, which has no metre limit.
-void run_straight_tail(PlanTable& plan, std::int32_t& metre, std::int64_t last);
+void run_straight_tail(TrackPlan& plan, std::int32_t& metre, std::int64_t last);
 
 }  // namespace sb

@@ -217,17 +217,13 @@ ScenarioModel long_route() {
   m.ScenarioHeader[85].name = m.RouteName;
   m.ScenarioHeader[86].name = m.TrainCode;
   m.ScenarioHeader[1] = StationEntry{2, -450, 450, 0, 0, "START", 0, 0, 0, 0, 0, 0, 0, 0, 0, 36000};
-  auto& x = m.ProfileTable.column(0);
-  auto& y = m.ProfileTable.column(1);
-  double heading = std::acos(-1.0) / 2, px = 0, py = 0;
-  for (std::size_t metre = 0; metre + 2 <= static_cast<std::size_t>(m.ExtendedLength); ++metre) {
-    m.ProfileTable.tags(0)[metre] = m.ProfileTable.tags(1)[metre] = ValueTag::Float64;
-    x[metre] = px;
-    y[metre] = py;
-    if (metre % 10000 < 500) heading += (metre / 10000 % 2 == 0 ? 1 : -1) * 0.001;
-    px += std::cos(heading);
-    py += std::sin(heading);
+  TrackPlan& plan = m.ProfileTable;
+  plan.start();
+  for (std::int32_t curve = 0; curve + 10000 <= kMaxRouteLength; curve += 10000) {
+    plan.extend_straight(curve + 4999);
+    plan.extend_curved(curve + 5499, curve / 10000 % 2 == 0 ? 0.001 : -0.001);
   }
+  plan.extend_straight(m.ExtendedLength - 2);
   for (std::size_t i = 1; i + 3 < m.TrackArray.size(); ++i) {
     m.TrackArray[i].speedLimit = static_cast<std::uint8_t>(20 + i / 1000);
     m.TrackArray[i].gradient = static_cast<std::uint8_t>(100 + i % 7);

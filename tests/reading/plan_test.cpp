@@ -4,8 +4,11 @@
 
 #include <bit>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "model/error_codes.h"
+#include "model/runtime_failure.h"
 #include "reading/line_fixture.h"
 
 namespace sb {
@@ -124,18 +127,105 @@ TEST(Plan, PassingMetreOneMillionIsError103) {
   }
 }
 
-TEST(Plan, LongestRouteFillsItsTableInPlace) {
+TEST(Plan, LongestRouteKeepsRunsNotPoints) {
   LineFixture f(1);
   ASSERT_EQ(f.read(general(1000000) + crlf({"curvas1, 500000, 1000", "[fine]"})), LineOutcome::ReadService);
-  const PlanTable& plan = f.model.ProfileTable;
-  // The columns were sized once, at allocation, and never grew.
-  for (int c : {0, 1}) {
-    EXPECT_EQ(plan.column(c).size(), 1007001u);
-    EXPECT_EQ(plan.column(c).capacity(), 1007001u);
-    EXPECT_EQ(plan.tags(c).size(), 1007001u);
+  const TrackPlan& plan = f.model.ProfileTable;
+  EXPECT_EQ(plan.last_metre(), 1007000);
+  EXPECT_EQ(plan.run_count(), 3u);  // straight, curved, straight tail
+  EXPECT_EQ(plan.tag(1006998), ValueTag::Float64) << "the tail has no metre limit";
+  EXPECT_EQ(plan.tag(1006999), ValueTag::Empty);
+}
+
+// The plan as a table filled metre by metre: "while metre <= last: stop past
+// the table; compute metre; metre += 1; stop past the limit".
+struct ReferencePlan {
+  std::vector<double> x, y;
+  std::int64_t computed = 2;  // metres 2 .. computed - 1 are set
+
+  explicit ReferencePlan(std::int32_t last_metre) : x(last_metre + 1), y(last_metre + 1) { y[1] = 1.0; }
+  PlanRun run(std::int32_t& metre, std::int64_t last, bool limited, std::optional<double> k) {
+    const std::int64_t table_last = static_cast<std::int64_t>(x.size()) - 1;
+    if (metre > last) return PlanRun::Done;
+    if (metre > table_last) return PlanRun::PastTable;
+    while (metre <= last) {
+      if (metre > table_last) return PlanRun::PastTable;
+      const auto m = static_cast<std::size_t>(metre);
+      const double dx = x[m - 1] - x[m - 2], dy = y[m - 1] - y[m - 2];
+      x[m] = k ? x[m - 1] + (dx + *k * dy) : x[m - 1] + dx;
+      y[m] = k ? y[m - 1] + (dy - *k * dx) : y[m - 1] + dy;
+      computed = ++metre;
+      if (limited && metre > kPlanMetreLimit) return PlanRun::PastLimit;
+    }
+    return PlanRun::Done;
   }
-  EXPECT_EQ(plan.get(1006998, 1).tag, ValueTag::Float64) << "the tail has no metre limit";
-  EXPECT_EQ(plan.get(1006999, 1).tag, ValueTag::Empty);
+};
+
+TEST(Plan, RunsComputeTheSameMetresAndOutcomesAsTheMetreByMetreLoop) {
+  struct Step {
+    std::int64_t last;
+    std::optional<double> k;  // none: straight
+    bool limited = true;
+  };
+  struct Case {
+    const char* what;
+    std::int32_t last_metre;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"curve, then the tail", 7000, {{750, {}}, {1000, -0.003}, {6998, {}, false}}},
+      {"a curve behind the plan adds nothing", 7000, {{500, 0.001}, {300, -0.002}, {400, {}}}},
+      {"a curve ending on the last metre", 7000, {{7000, 0.0004}, {7000, {}}}},
+      {"a curve past the table", 7000, {{6000, {}}, {7001, 0.0001}}},
+      {"a straight run past the table", 7000, {{7500, {}}}},
+      {"a curve over metre 1,000,000", 1007000, {{999990, {}}, {1000010, 0.0001}}},
+      {"a curve ending on metre 1,000,000", 1007000, {{999000, 0.002}, {1000000, -0.002}}},
+      {"a straight run over metre 1,000,000", 1007000, {{1000500, {}}}},
+      {"the tail has no limit", 1007000, {{900000, -0.001}, {1006998, {}, false}}},
+  };
+  for (const Case& c : cases) {
+    ReferencePlan reference(c.last_metre);
+    TrackPlan plan;
+    plan.allocate(c.last_metre);
+    plan_start(plan);
+    std::int32_t reference_metre = 2, metre = 2;
+    for (const Step& step : c.steps) {
+      const PlanRun expected = reference.run(reference_metre, step.last, step.limited, step.k);
+      PlanRun got = PlanRun::Done;
+      if (!step.limited) {
+        run_straight_tail(plan, metre, step.last);
+      } else {
+        got = step.k ? run_curved(plan, metre, step.last, *step.k) : run_straight(plan, metre, step.last);
+      }
+      EXPECT_EQ(got, expected) << c.what << ", run to " << step.last;
+      EXPECT_EQ(metre, reference_metre) << c.what << ", run to " << step.last;
+      if (expected != PlanRun::Done) break;
+    }
+    EXPECT_EQ(plan.next_metre(), reference.computed) << c.what;
+    std::int32_t m = 2;
+    std::size_t differing = 0;
+    plan.integrate([&](double x, double y) {
+      const auto i = static_cast<std::size_t>(m++);
+      differing += std::bit_cast<std::uint64_t>(x) != std::bit_cast<std::uint64_t>(reference.x[i]) ||
+                   std::bit_cast<std::uint64_t>(y) != std::bit_cast<std::uint64_t>(reference.y[i]);
+    });
+    EXPECT_EQ(m, reference.computed) << c.what;
+    EXPECT_EQ(differing, 0u) << c.what;
+  }
+}
+
+TEST(Plan, PointsAreEmptyBeyondTheComputedMetresAndOutsideTheTable) {
+  TrackPlan plan;
+  EXPECT_THROW(plan.tag(0), RuntimeFailure) << "never allocated";
+  plan.allocate(100);
+  EXPECT_EQ(plan.tag(0), ValueTag::Empty) << "not started";
+  plan.start();
+  plan.extend_straight(10);
+  EXPECT_EQ(plan.get(1, 1).tag, ValueTag::Int16);
+  EXPECT_EQ(plan.get(10, 1).value, 10.0);
+  EXPECT_EQ(plan.get(11, 1).tag, ValueTag::Empty);
+  EXPECT_THROW(plan.get(101, 0), RuntimeFailure);
+  EXPECT_THROW(plan.extend_curved(101, 0.001), RuntimeFailure);
+  EXPECT_EQ(plan.next_metre(), 11) << "a refused run adds nothing";
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// The plan of the track as the line reader builds it: metres 0 and 1 fixed,
+// then runs of metres that each continue the step vector of the two metres
+// before, straight or turned by a curvature k (radians per metre, not
+// renormalised). Only the runs are kept — a few thousand for the longest
+// route instead of 18 MB of points; the points are computed when the plan is
+// written or a metre is asked for, always in the same order of 64-bit
+// operations, so they are the same bit for bit on every build.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/profile_table.h"
+
+namespace sb {
+
+// The last two points of the plan. The integration keeps them in registers:
+// each metre depends on the one before, so a round trip through memory would
+// lengthen every step.
+struct Heading {
+  double x2, y2;  // metre m - 2
+  double x1, y1;  // metre m - 1
+
+  void advance(double x, double y) {
+    x2 = x1;
+    y2 = y1;
+    x1 = x;
+    y1 = y;
+  }
+  // x(m) := x(m-1) + dx, where dx = x(m-1) - x(m-2); likewise y.
+  void straight() {
+    const double dx = x1 - x2;
+    const double dy = y1 - y2;
+    advance(x1 + dx, y1 + dy);
+  }
+  // The step vector turned by k: x(m) := x(m-1) + (dx + k dy), y(m) := y(m-1) + (dy - k dx).
+  void curved(double k) {
+    const double dx = x1 - x2;
+    const double dy = y1 - y2;
+    advance(x1 + (dx + k * dy), y1 + (dy - k * dx));
+  }
+};
+
+class TrackPlan {
+ public:
+  // Metres 0 .. last_metre, all empty; whatever was planned before is gone.
+  void allocate(std::int32_t last_metre);
+  void release();
+  bool allocated() const { return last_metre_ >= 0; }
+  // Last metre index; the plan must be allocated.
+  std::int32_t last_metre() const;
+
+  // Metres 0 and 1 as 16-bit values (0, 0) and (0, 1): the track starts at
+  // the origin heading along +y in steps of 1 m.
+  void start();
+  bool started() const { return started_; }
+
+  // The first metre not computed yet (2 before any run).
+  std::int32_t next_metre() const { return next_; }
+  // Computes metres next_metre() .. last. A run may not reach past the last
+  // metre (a run-time failure); an empty run adds nothing.
+  void extend_straight(std::int32_t last);
+  void extend_curved(std::int32_t last, double k);
+
+  // Both coordinates of a metre carry the same tag. Out-of-range or
+  // unallocated use is a run-time failure.
+  ValueTag tag(std::int64_t metre) const;
+  // Computes the plan up to `metre`: meant for single points, not for walks.
+  TaggedValue get(std::int64_t metre, int coordinate) const;
+
+  // Calls visit(x, y) for every computed metre from 2 on, in order.
+  template <typename Visit>
+  void integrate(Visit&& visit) const {
+    integrate_through(next_ - 1, visit);
+  }
+
+  // The number of runs kept (consecutive runs of one curvature are one).
+  std::size_t run_count() const { return runs_.size(); }
+
+ private:
+  static constexpr std::int32_t kStraight = -1;
+  struct Run {
+    std::int32_t last;       // last metre of the run
+    std::int32_t curvature;  // index into curvatures_, or kStraight
+  };
+
+  void check(std::int64_t metre) const;
+  void extend(std::int32_t last, std::int32_t curvature);
+  Heading first_heading() const;
+
+  template <typename Visit>
+  void integrate_through(std::int32_t through, Visit& visit) const {
+    Heading h = first_heading();
+    std::int32_t m = 2;
+    for (const Run& run : runs_) {
+      const std::int32_t end = run.last < through ? run.last : through;
+      if (run.curvature == kStraight) {
+        for (; m <= end; ++m) {
+          h.straight();
+          visit(h.x1, h.y1);
+        }
+      } else {
+        const double k = curvatures_[static_cast<std::size_t>(run.curvature)];
+        for (; m <= end; ++m) {
+          h.curved(k);
+          visit(h.x1, h.y1);
+        }
+      }
+      if (m > through) return;
+    }
+  }
+
+  std::int32_t last_metre_ = -1;
+  bool started_ = false;
+  std::int32_t next_ = 2;
+  std::vector<Run> runs_;
+  // The few distinct curvatures the runs use.
+  std::vector<double> curvatures_;
+};
+
+}  // namespace sb
