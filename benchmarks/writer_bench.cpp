@@ -10,7 +10,7 @@ namespace {
 
 class CountingSink : public sb::OutputSink {
  public:
-  void write(const char*, std::size_t n) override { bytes += n; }
+  void write_at(std::uint64_t, const char*, std::size_t n) override { bytes += n; }
   std::size_t bytes = 0;
 };
 
@@ -19,9 +19,7 @@ void ProfileFileSerialisation(benchmark::State& state) {
   std::size_t bytes = 0;
   for (auto _ : state) {
     CountingSink sink;
-    sb::ByteWriter out(sink);
-    sb::write_profile(out, model.ProfileTable);
-    out.flush();
+    sb::write_profile(sink, model.ProfileTable);
     bytes = sink.bytes;
   }
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));

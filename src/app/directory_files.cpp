@@ -33,13 +33,25 @@ class FileSource : public InputSource {
 class FileSink : public OutputSink {
  public:
   FileSink(std::FILE* f, std::string path) : f_(f), path_(std::move(path)) {}
-  void write(const char* data, std::size_t n) override {
+  void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
+    if (offset != position_) seek(offset);
     if (std::fwrite(data, 1, n, f_) != n) throw FileError(path_, "cannot be written: " + cause());
+    position_ = offset + n;
   }
 
  private:
+  void seek(std::uint64_t offset) {
+#ifdef _WIN32
+    const int failed = _fseeki64(f_, static_cast<__int64>(offset), SEEK_SET);
+#else
+    const int failed = fseeko(f_, static_cast<off_t>(offset), SEEK_SET);
+#endif
+    if (failed != 0) throw FileError(path_, "cannot be written: " + cause());
+  }
+
   std::FILE* f_;
   std::string path_;
+  std::uint64_t position_ = 0;
 };
 
 }  // namespace
@@ -85,6 +97,8 @@ void DirectoryFiles::replace(const std::string& name, const std::function<void(O
   const std::string temporary = path + ".~sb";
   std::FILE* f = std::fopen(temporary.c_str(), "wb");
   if (f == nullptr) throw FileError(path, "cannot be created: " + cause());
+  // The writers hand over large buffers; the stream adds no copy of its own.
+  std::setvbuf(f, nullptr, _IONBF, 0);
   try {
     FileSink sink(f, path);
     fill(sink);

@@ -9,30 +9,41 @@ namespace sb {
 
 namespace {
 
-// The plan is most of what a run writes. Its points are computed here, as
-// they are written: each value goes into the buffer as one record (tag and
-// bytes), and no table of points is ever kept.
-template <int Coordinate>
-void write_coordinate(ByteWriter& out, const TrackPlan& plan) {
-  constexpr auto kFloat = static_cast<std::uint16_t>(ValueTag::Float64);
-  constexpr auto kInt = static_cast<std::uint16_t>(ValueTag::Int16);
+constexpr auto kFloat = static_cast<std::uint16_t>(ValueTag::Float64);
+constexpr auto kInt = static_cast<std::uint16_t>(ValueTag::Int16);
+
+std::uint64_t value_bytes(ValueTag tag) {
+  return 2 + (tag == ValueTag::Int16 ? 2 : tag == ValueTag::Float64 ? 8 : 0);
+}
+
+// Bytes of one coordinate's part of the profile file: where the y part starts.
+std::uint64_t part_bytes(const TrackPlan& plan) {
   const std::int32_t last = plan.last_metre();
-  for (std::int32_t m = 0; m <= last && m < 2; ++m) {
-    const TaggedValue v = plan.get(m, Coordinate);
-    if (v.tag == ValueTag::Int16) {
-      char* at = out.claim(4);
-      ByteWriter::put(at, kInt);
-      ByteWriter::put(at + 2, static_cast<std::uint16_t>(static_cast<std::int16_t>(v.value)));
-    } else {
-      out.u16(static_cast<std::uint16_t>(v.tag));
-    }
+  std::uint64_t bytes = 0;
+  for (std::int32_t m = 0; m <= last && m < 2; ++m) bytes += value_bytes(plan.tag(m));
+  const std::int64_t computed = std::max(plan.next_metre() - 2, 0);
+  const std::int64_t empty = last - 1 - computed;
+  return bytes + 10 * static_cast<std::uint64_t>(computed) + 2 * static_cast<std::uint64_t>(std::max<std::int64_t>(empty, 0));
+}
+
+void write_value(ByteWriter& out, const TaggedValue& v) {
+  if (v.tag == ValueTag::Int16) {
+    char* at = out.claim(4);
+    ByteWriter::put(at, kInt);
+    ByteWriter::put(at + 2, static_cast<std::uint16_t>(static_cast<std::int16_t>(v.value)));
+  } else {
+    out.u16(static_cast<std::uint16_t>(v.tag));
   }
-  plan.integrate([&out](double x, double y) {
-    char* at = out.claim(10);
+}
+
+// A block of float records in one go, through a pointer of its own.
+void write_floats(ByteWriter& out, const double* values, std::size_t n) {
+  char* at = out.room(10 * n);
+  for (std::size_t i = 0; i < n; ++i, at += 10) {
     ByteWriter::put(at, kFloat);
-    ByteWriter::put(at + 2, std::bit_cast<std::uint64_t>(Coordinate == 0 ? x : y));
-  });
-  for (std::int32_t m = std::max(plan.next_metre(), 2); m <= last; ++m) out.u16(static_cast<std::uint16_t>(ValueTag::Empty));
+    ByteWriter::put(at + 2, std::bit_cast<std::uint64_t>(values[i]));
+  }
+  out.commit(at);
 }
 
 void replace_with(FileDoor& files, const std::string& name, const std::function<void(ByteWriter&)>& body) {
@@ -45,9 +56,28 @@ void replace_with(FileDoor& files, const std::string& name, const std::function<
 
 }  // namespace
 
-void write_profile(ByteWriter& out, const TrackPlan& profile) {
-  write_coordinate<0>(out, profile);
-  write_coordinate<1>(out, profile);
+void write_profile(OutputSink& sink, const TrackPlan& plan) {
+  // The plan is most of what a run writes. Its points are computed here, in
+  // one pass, as they are written: x goes to the x part at the start of the
+  // file, y to the y part at its known offset, and no table of points is
+  // ever kept.
+  ByteWriter xs(sink, 0);
+  ByteWriter ys(sink, part_bytes(plan));
+  const std::int32_t last = plan.last_metre();
+  for (std::int32_t m = 0; m <= last && m < 2; ++m) {
+    write_value(xs, plan.get(m, 0));
+    write_value(ys, plan.get(m, 1));
+  }
+  plan.integrate_in_blocks([&xs, &ys](const double* x, const double* y, std::size_t n) {
+    write_floats(xs, x, n);
+    write_floats(ys, y, n);
+  });
+  for (std::int32_t m = std::max(plan.next_metre(), 2); m <= last; ++m) {
+    xs.u16(static_cast<std::uint16_t>(ValueTag::Empty));
+    ys.u16(static_cast<std::uint16_t>(ValueTag::Empty));
+  }
+  xs.flush();
+  ys.flush();
 }
 
 void write_header_record(ByteWriter& out, const StationEntry& e) {
@@ -94,7 +124,7 @@ void write_track(ByteWriter& out, const ScenarioModel& model) {
 
 void write_compiled_files(const ScenarioModel& model, FileDoor& files) {
   if (model.ProfileWanted != 0) {
-    replace_with(files, profile_file_name(model.RouteName), [&](ByteWriter& out) { write_profile(out, model.ProfileTable); });
+    files.replace(profile_file_name(model.RouteName), [&](OutputSink& sink) { write_profile(sink, model.ProfileTable); });
   }
   replace_with(files, header_file_name(model.RouteName, model.TrainCode),
                [&](ByteWriter& out) { write_header(out, model); });

@@ -9,7 +9,8 @@
 
 namespace sb {
 
-void write_profile(ByteWriter& out, const TrackPlan& profile);
+// The x part, then the y part; the two are filled side by side.
+void write_profile(OutputSink& sink, const TrackPlan& plan);
 void write_header_record(ByteWriter& out, const StationEntry& entry);
 void write_header(ByteWriter& out, const ScenarioModel& model);
 void write_track_cell(ByteWriter& out, const TrackCell& cell);

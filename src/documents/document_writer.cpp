@@ -45,7 +45,7 @@ std::string document_bytes(const DocumentBuffer& buffer, int* lines_written) {
 void write_document(ScenarioModel& model, FileDoor& files, const std::string& name, const DocumentBuffer& buffer) {
   int lines = 0;
   const std::string bytes = document_bytes(buffer, &lines);
-  files.replace(name, [&](OutputSink& sink) { sink.write(bytes.data(), bytes.size()); });
+  files.replace(name, [&](OutputSink& sink) { sink.write_at(0, bytes.data(), bytes.size()); });
   model.LoopIndex = lines;
 }
 

@@ -6,12 +6,19 @@
 
 namespace sb {
 
-ByteWriter::ByteWriter(OutputSink& sink, std::size_t buffer_size) : sink_(sink), buf_(buffer_size) {}
+ByteWriter::ByteWriter(OutputSink& sink, std::uint64_t offset, std::size_t buffer_size)
+    : sink_(sink), buf_(buffer_size), offset_(offset) {}
 
 ByteWriter::~ByteWriter() = default;
 
 void ByteWriter::make_room(std::size_t n) {
-  flush();
+  if (len_ > 0) {
+    const std::size_t size = buf_.size();
+    buf_ = sink_.hand_over(offset_, std::move(buf_), len_);
+    offset_ += len_;
+    len_ = 0;
+    if (buf_.size() < size) buf_.resize(size);
+  }
   if (n > buf_.size()) buf_.resize(n);
 }
 
@@ -26,7 +33,8 @@ void ByteWriter::text(std::string_view s) {
 void ByteWriter::bytes(std::string_view s) {
   if (len_ + s.size() > buf_.size()) flush();
   if (s.size() > buf_.size()) {
-    sink_.write(s.data(), s.size());
+    sink_.write_at(offset_, s.data(), s.size());
+    offset_ += s.size();
     return;
   }
   std::memcpy(buf_.data() + len_, s.data(), s.size());
@@ -34,7 +42,8 @@ void ByteWriter::bytes(std::string_view s) {
 }
 
 void ByteWriter::flush() {
-  if (len_ > 0) sink_.write(buf_.data(), len_);
+  if (len_ > 0) sink_.write_at(offset_, buf_.data(), len_);
+  offset_ += len_;
   len_ = 0;
 }
 

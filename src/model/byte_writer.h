@@ -1,5 +1,7 @@
 // Little-endian serialisation, field by field, through a buffer that is
-// handed to the sink in large blocks.
+// handed to the sink in large blocks: a full buffer is handed over (the sink
+// may write it while the next one fills), the last bytes are written by
+// flush().
 #pragma once
 
 #include <bit>
@@ -14,7 +16,8 @@ namespace sb {
 
 class ByteWriter {
  public:
-  explicit ByteWriter(OutputSink& sink, std::size_t buffer_size = 1 << 16);
+  // The first byte goes to `offset` of the file.
+  explicit ByteWriter(OutputSink& sink, std::uint64_t offset = 0, std::size_t buffer_size = 1 << 18);
   ~ByteWriter();
   ByteWriter(const ByteWriter&) = delete;
   ByteWriter& operator=(const ByteWriter&) = delete;
@@ -33,6 +36,16 @@ class ByteWriter {
     len_ += n;
     return at;
   }
+  // Room for the next n bytes, for a caller that fills many records through
+  // a pointer of its own (the compiler cannot keep the writer's own fields in
+  // registers across stores through a char pointer). Fill it front to back,
+  // then commit the first byte not filled.
+  char* room(std::size_t n) {
+    reserve(n);
+    return buf_.data() + len_;
+  }
+  void commit(const char* next) { len_ = static_cast<std::size_t>(next - buf_.data()); }
+
   // Stores v little-endian at `at`: one copy on a little-endian machine.
   template <typename Unsigned>
   static void put(char* at, Unsigned v) {
@@ -48,16 +61,19 @@ class ByteWriter {
   void bytes(std::string_view s);
   // Hands everything buffered to the sink; the destructor does not flush.
   void flush();
+  // The file offset of the next byte.
+  std::uint64_t offset() const { return offset_ + len_; }
 
  private:
   void reserve(std::size_t n) {
     if (len_ + n > buf_.size()) make_room(n);
   }
-  // Flushes, and grows a buffer smaller than one record.
+  // Hands the full buffer over, and grows a buffer smaller than one record.
   void make_room(std::size_t n);
   OutputSink& sink_;
   std::vector<char> buf_;
   std::size_t len_ = 0;
+  std::uint64_t offset_;  // of buf_[0]
 };
 
 }  // namespace sb

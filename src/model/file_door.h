@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace sb {
 
@@ -33,7 +35,19 @@ class InputSource {
 class OutputSink {
  public:
   virtual ~OutputSink() = default;
-  virtual void write(const char* data, std::size_t n) = 0;
+  // Writes n bytes at a byte offset of the file. A file is written front to
+  // back, or in a few parts that are each written front to back (the x and y
+  // parts of the profile file); a part may begin before the one before it is
+  // complete.
+  virtual void write_at(std::uint64_t offset, const char* data, std::size_t n) = 0;
+  // Takes the first n bytes of a full buffer, to be written at `offset`, and
+  // returns a buffer to fill next. A sink may keep the buffer and write it
+  // later, in order with everything else; this one writes it at once and
+  // gives it back.
+  virtual std::vector<char> hand_over(std::uint64_t offset, std::vector<char> full, std::size_t n) {
+    write_at(offset, full.data(), n);
+    return full;
+  }
 };
 
 class FileDoor {

@@ -9,7 +9,11 @@ namespace {
 class StringSinkImpl : public OutputSink {
  public:
   explicit StringSinkImpl(std::string& out) : out_(out) {}
-  void write(const char* data, std::size_t n) override { out_.append(data, n); }
+  void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
+    const auto at = static_cast<std::size_t>(offset);
+    if (out_.size() < at + n) out_.resize(at + n);
+    std::memcpy(out_.data() + at, data, n);
+  }
 
  private:
   std::string& out_;

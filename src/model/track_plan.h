@@ -7,6 +7,8 @@
 // operations, so they are the same bit for bit on every build.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +74,44 @@ class TrackPlan {
   template <typename Visit>
   void integrate(Visit&& visit) const {
     integrate_through(next_ - 1, visit);
+  }
+
+  // Calls points(x, y, n) for every computed metre from 2 on, in order, up to
+  // kPointBlock points at a time. The integration loop itself calls nothing,
+  // so the heading stays in registers.
+  static constexpr std::size_t kPointBlock = 512;
+  template <typename Points>
+  void integrate_in_blocks(Points&& points) const {
+    double xs[kPointBlock], ys[kPointBlock];
+    std::size_t filled = 0;
+    Heading h = first_heading();
+    std::int32_t m = 2;
+    for (const Run& run : runs_) {
+      const double k = run.curvature == kStraight ? 0.0 : curvatures_[static_cast<std::size_t>(run.curvature)];
+      while (m <= run.last) {
+        const std::size_t n = std::min(static_cast<std::size_t>(run.last - m) + 1, kPointBlock - filled);
+        if (run.curvature == kStraight) {
+          for (std::size_t i = filled; i < filled + n; ++i) {
+            h.straight();
+            xs[i] = h.x1;
+            ys[i] = h.y1;
+          }
+        } else {
+          for (std::size_t i = filled; i < filled + n; ++i) {
+            h.curved(k);
+            xs[i] = h.x1;
+            ys[i] = h.y1;
+          }
+        }
+        filled += n;
+        m += static_cast<std::int32_t>(n);
+        if (filled == kPointBlock) {
+          points(xs, ys, filled);
+          filled = 0;
+        }
+      }
+    }
+    if (filled > 0) points(xs, ys, filled);
   }
 
   // The number of runs kept (consecutive runs of one curvature are one).

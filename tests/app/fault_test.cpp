@@ -258,7 +258,7 @@ class VanishingDirectory : public DirectoryFiles {
       return DirectoryFiles::replace(name, fill);
     }
     DirectoryFiles::replace(name, [&](OutputSink& sink) {
-      sink.write("half", 4);
+      sink.write_at(0, "half", 4);
       fs::remove_all(directory_);
       fill(sink);
     });
@@ -313,7 +313,7 @@ TEST(AtomicReplace, AFailingWriterLeavesTheEarlierFileAndNoTemporary) {
   DirectoryFiles files(dir.str(), '/');
   EXPECT_THROW(files.replace("file.dat",
                              [](OutputSink& sink) {
-                               sink.write("new", 3);
+                               sink.write_at(0, "new", 3);
                                throw FileError("file.dat", "cannot be written: disk full");
                              }),
                FileError);
@@ -324,7 +324,7 @@ TEST(AtomicReplace, AShorterFileLeavesNoEarlierBytesBehind) {
   TempDir dir;
   write_file(dir.path() / "file.dat", "a much longer earlier content");
   DirectoryFiles files(dir.str(), '/');
-  files.replace("file.dat", [](OutputSink& sink) { sink.write("new", 3); });
+  files.replace("file.dat", [](OutputSink& sink) { sink.write_at(0, "new", 3); });
   EXPECT_EQ(snapshot(dir.path()), (Snapshot{{"file.dat", "new"}}));
 }
 

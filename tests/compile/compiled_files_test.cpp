@@ -10,7 +10,7 @@ namespace {
 std::string bytes_of(const std::function<void(ByteWriter&)>& body) {
   MemoryFiles files;
   files.replace("f", [&](OutputSink& sink) {
-    ByteWriter out(sink, 7);  // a tiny buffer exercises the block hand-over
+    ByteWriter out(sink, 0, 7);  // a tiny buffer exercises the block hand-over
     body(out);
     out.flush();
   });
@@ -84,7 +84,9 @@ TEST(ProfileFile, TaggedValuesXPartThenYPart) {
   TrackPlan& plan = model.ProfileTable;
   plan.start();
   plan.extend_straight(7000 - 2);  // (0, m) for every metre
-  const std::string bytes = bytes_of([&](ByteWriter& out) { write_profile(out, plan); });
+  MemoryFiles files;
+  files.replace("f", [&](OutputSink& sink) { write_profile(sink, plan); });
+  const std::string bytes = files.files["f"];
   ASSERT_EQ(bytes.size(), 139964u);  // 20 × E − 36
   EXPECT_EQ(hex(bytes.substr(0, 10)), "02 00 00 00 02 00 00 00 05 00");
   const std::size_t y_part = 10 * 7000 - 18;

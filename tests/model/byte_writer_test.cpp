@@ -25,7 +25,7 @@ void mixed_record(ByteWriter& out) {
 std::string written_with_buffer(std::size_t buffer_size) {
   MemoryFiles files;
   files.replace("f", [&](OutputSink& sink) {
-    ByteWriter out(sink, buffer_size);
+    ByteWriter out(sink, 0, buffer_size);
     mixed_record(out);
     mixed_record(out);
     out.flush();
