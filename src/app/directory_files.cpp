@@ -5,6 +5,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "app/queued_sink.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -100,8 +102,10 @@ void DirectoryFiles::replace(const std::string& name, const std::function<void(O
   // The writers hand over large buffers; the stream adds no copy of its own.
   std::setvbuf(f, nullptr, _IONBF, 0);
   try {
-    FileSink sink(f, path);
+    FileSink file(f, path);
+    QueuedSink sink(file);
     fill(sink);
+    sink.finish();
     // No fsync: like a compiler's outputs, the files are left to the file
     // system's own care; a write that fails (full disk, size limit, vanished
     // directory) is caught here or at close, before the rename.

@@ -3,7 +3,9 @@
 // real window; the POSIX build has console equivalents.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace sb {
 
@@ -28,5 +30,11 @@ Platform& native_platform();
 // Gives a windowed program started from a console that console's standard
 // streams, so the subcommands can talk to it; nothing where streams exist.
 void attach_parent_console();
+
+// Starts a thread meant to work beside the calling one (the writer of a
+// large file). Where the system allows it, the new thread begins on another
+// processor than the caller's: a run lasts milliseconds, less than the
+// scheduler may take to spread two busy threads that started on one.
+std::thread start_beside(std::function<void()> body);
 
 }  // namespace sb

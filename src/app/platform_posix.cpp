@@ -1,5 +1,8 @@
 // Console equivalents: the wait window is a line on standard error, and the
 // message box is the message on standard error (there is no one to press OK).
+#ifdef __linux__
+#include <sched.h>
+#endif
 #include <unistd.h>
 
 #include <climits>
@@ -41,5 +44,22 @@ Platform& native_platform() {
 }
 
 void attach_parent_console() {}  // a POSIX program always has its streams
+
+std::thread start_beside(std::function<void()> body) {
+#ifdef __linux__
+  const int caller = sched_getcpu();
+  return std::thread([caller, body = std::move(body)] {
+    cpu_set_t allowed;
+    if (caller >= 0 && caller < CPU_SETSIZE && sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+      CPU_CLR(caller, &allowed);
+      // With a single processor allowed there is nowhere else to go.
+      if (CPU_COUNT(&allowed) > 0) sched_setaffinity(0, sizeof allowed, &allowed);
+    }
+    body();
+  });
+#else
+  return std::thread(std::move(body));
+#endif
+}
 
 }  // namespace sb

@@ -187,6 +187,9 @@ Platform& native_platform() {
   return platform;
 }
 
+// The Windows scheduler places a new thread on an idle processor by itself.
+std::thread start_beside(std::function<void()> body) { return std::thread(std::move(body)); }
+
 void attach_parent_console() {
   // A windowed program started from a console has no standard streams, and
   // the C runtime cannot reopen them; the C++ streams the subcommands write
