@@ -1,5 +1,6 @@
-// The plan of a long route is the one large table of a run: megabytes that
-// are allocated once and then written front to back. The platform may give
+// A plan read back from a profile file (by inspect and plot) is the one
+// large table the program keeps: megabytes that are allocated once and then
+// written front to back. (A compile keeps its plan as runs.) The platform may give
 // the system advice about such memory before it is first touched (on Linux:
 // back it with huge pages, which saves thousands of page faults); the core
 // only says where the table lies.
