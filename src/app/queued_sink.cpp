@@ -50,7 +50,13 @@ void QueuedSink::write_at(std::uint64_t offset, const char* data, std::size_t n)
   target_.write_at(offset, data, n);
 }
 
+void QueuedSink::size_hint(std::uint64_t bytes) { queued_ = bytes >= kWorthAThread; }
+
 std::vector<char> QueuedSink::hand_over(std::uint64_t offset, std::vector<char> full, std::size_t n) {
+  if (!queued_) {
+    target_.write_at(offset, full.data(), n);
+    return full;
+  }
   throw_failure();
   if (!worker_.joinable()) worker_ = start_beside([this] { run(); });
   const std::uint64_t i = handed_.load();

@@ -1,7 +1,8 @@
 // Writes the buffers handed over to it on a thread of its own, in order, so
 // that the program computes the next bytes of a large file while the system
-// copies the last ones. Small files never start the thread: everything they
-// hold goes through write_at(), which writes at once.
+// copies the last ones. Only a file announced as large by size_hint() is
+// worth a thread (starting one on another processor costs a few tenths of a
+// millisecond); any other file is written at once.
 #pragma once
 
 #include <atomic>
@@ -30,6 +31,8 @@ class QueuedSink : public OutputSink {
   // Waits until everything handed over is written, then writes these bytes.
   void write_at(std::uint64_t offset, const char* data, std::size_t n) override;
   std::vector<char> hand_over(std::uint64_t offset, std::vector<char> full, std::size_t n) override;
+  void size_hint(std::uint64_t bytes) override;
+  static constexpr std::uint64_t kWorthAThread = std::uint64_t{4} << 20;
   // Waits until everything is written. A write that failed on the thread is
   // thrown here, or from the next write_at() or hand_over().
   void finish();
@@ -62,7 +65,8 @@ class QueuedSink : public OutputSink {
   std::exception_ptr failure_;  // set by the thread before failed_
   std::mutex sleep_mutex_;
   std::condition_variable changed_;
-  std::thread worker_;  // started by the first hand_over
+  bool queued_ = false;  // by size_hint()
+  std::thread worker_;   // started by the first hand_over of a queued file
 };
 
 }  // namespace sb

@@ -61,8 +61,10 @@ void write_profile(OutputSink& sink, const TrackPlan& plan) {
   // one pass, as they are written: x goes to the x part at the start of the
   // file, y to the y part at its known offset, and no table of points is
   // ever kept.
+  const std::uint64_t part = part_bytes(plan);
+  sink.size_hint(2 * part);
   ByteWriter xs(sink, 0);
-  ByteWriter ys(sink, part_bytes(plan));
+  ByteWriter ys(sink, part);
   const std::int32_t last = plan.last_metre();
   for (std::int32_t m = 0; m <= last && m < 2; ++m) {
     write_value(xs, plan.get(m, 0));

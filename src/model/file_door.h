@@ -48,6 +48,9 @@ class OutputSink {
     write_at(offset, full.data(), n);
     return full;
   }
+  // The size the file will have, told before the first byte where the
+  // writer knows it; a sink may choose how to write by it.
+  virtual void size_hint(std::uint64_t /*bytes*/) {}
 };
 
 class FileDoor {

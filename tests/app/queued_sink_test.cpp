@@ -53,6 +53,8 @@ TEST(QueuedSink, WritesEveryBufferInOrderAndNeverRefillsOneBeingWritten) {
   target.delay = std::chrono::microseconds(200);  // the thread lags behind
   {
     QueuedSink sink(target, 3);
+  sink.size_hint(QueuedSink::kWorthAThread);
+    sink.size_hint(QueuedSink::kWorthAThread);
     std::vector<char> buffer;
     for (int i = 0; i < 40; ++i) {
       buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
@@ -74,6 +76,7 @@ TEST(QueuedSink, AFailedWriteIsThrownToTheWriterAndNothingAfterItIsWritten) {
   RecordingSink target;
   target.fail_at = 3;
   QueuedSink sink(target, 2);
+  sink.size_hint(QueuedSink::kWorthAThread);
   std::vector<char> buffer;
   bool thrown = false;
   try {
@@ -94,19 +97,23 @@ TEST(QueuedSink, AbandonedWithBuffersPendingItStopsWithoutWritingThem) {
   target.delay = std::chrono::milliseconds(20);
   {
     QueuedSink sink(target, 4);
+  sink.size_hint(QueuedSink::kWorthAThread);
+    sink.size_hint(QueuedSink::kWorthAThread);
     std::vector<char> buffer;
     for (int i = 0; i < 4; ++i) buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
   }  // no finish(): the file is being abandoned
   EXPECT_LT(target.writes.size(), 4u);
 }
 
-TEST(QueuedSink, SmallFilesNeverStartTheThread) {
+TEST(QueuedSink, AFileNotAnnouncedAsLargeIsWrittenAtOnce) {
   RecordingSink target;
+  target.delay = std::chrono::milliseconds(2);
   QueuedSink sink(target);
-  sink.write_at(0, "small", 5);
-  sink.finish();
-  ASSERT_EQ(target.writes.size(), 1u);
-  EXPECT_EQ(target.writes[0].bytes, "small");
+  sink.size_hint(QueuedSink::kWorthAThread - 1);
+  std::vector<char> buffer = sink.hand_over(0, fill({}, 0), 1000);
+  EXPECT_EQ(target.writes.size(), 1u) << "written before hand_over returned";
+  sink.write_at(1000, "end", 3);
+  EXPECT_EQ(target.writes.size(), 2u);
 }
 
 // The profile of a long curved plan fills its x and y parts side by side in
