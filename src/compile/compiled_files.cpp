@@ -61,6 +61,7 @@ void write_profile(OutputSink& sink, const TrackPlan& plan) {
   // one pass, as they are written: x goes to the x part at the start of the
   // file, y to the y part at its known offset, and no table of points is
   // ever kept.
+  if (!plan.allocated()) return;  // no plan, an empty file
   const std::uint64_t part = part_bytes(plan);
   sink.size_hint(2 * part);
   ByteWriter xs(sink, 0);
