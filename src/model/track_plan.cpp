@@ -79,9 +79,9 @@ TaggedValue TrackPlan::get(std::int64_t metre, int coordinate) const {
     return {t, coordinate == 0 ? x : y};
   }
   double x = 0.0, y = 0.0;
-  auto keep = [&](double px, double py) {
-    x = px;
-    y = py;
+  auto keep = [&](const double* xs, const double* ys, std::size_t n) {
+    x = xs[n - 1];
+    y = ys[n - 1];
   };
   integrate_through(static_cast<std::int32_t>(metre), keep);
   return {t, coordinate == 0 ? x : y};

@@ -73,7 +73,9 @@ class TrackPlan {
   // Calls visit(x, y) for every computed metre from 2 on, in order.
   template <typename Visit>
   void integrate(Visit&& visit) const {
-    integrate_through(next_ - 1, visit);
+    integrate_in_blocks([&visit](const double* x, const double* y, std::size_t n) {
+      for (std::size_t i = 0; i < n; ++i) visit(x[i], y[i]);
+    });
   }
 
   // Calls points(x, y, n) for every computed metre from 2 on, in order, up to
@@ -82,14 +84,35 @@ class TrackPlan {
   static constexpr std::size_t kPointBlock = 512;
   template <typename Points>
   void integrate_in_blocks(Points&& points) const {
+    integrate_through(next_ - 1, points);
+  }
+
+  // The number of runs kept (consecutive runs of one curvature are one).
+  std::size_t run_count() const { return runs_.size(); }
+
+ private:
+  static constexpr std::int32_t kStraight = -1;
+  struct Run {
+    std::int32_t last;       // last metre of the run
+    std::int32_t curvature;  // index into curvatures_, or kStraight
+  };
+
+  void check(std::int64_t metre) const;
+  void extend(std::int32_t last, std::int32_t curvature);
+  Heading first_heading() const;
+
+  // The one integration loop: metres 2 .. through, in blocks.
+  template <typename Points>
+  void integrate_through(std::int32_t through, Points& points) const {
     double xs[kPointBlock], ys[kPointBlock];
     std::size_t filled = 0;
     Heading h = first_heading();
     std::int32_t m = 2;
     for (const Run& run : runs_) {
+      const std::int32_t end = std::min(run.last, through);
       const double k = run.curvature == kStraight ? 0.0 : curvatures_[static_cast<std::size_t>(run.curvature)];
-      while (m <= run.last) {
-        const std::size_t n = std::min(static_cast<std::size_t>(run.last - m) + 1, kPointBlock - filled);
+      while (m <= end) {
+        const std::size_t n = std::min(static_cast<std::size_t>(end - m) + 1, kPointBlock - filled);
         if (run.curvature == kStraight) {
           for (std::size_t i = filled; i < filled + n; ++i) {
             h.straight();
@@ -110,44 +133,9 @@ class TrackPlan {
           filled = 0;
         }
       }
+      if (m > through) break;
     }
     if (filled > 0) points(xs, ys, filled);
-  }
-
-  // The number of runs kept (consecutive runs of one curvature are one).
-  std::size_t run_count() const { return runs_.size(); }
-
- private:
-  static constexpr std::int32_t kStraight = -1;
-  struct Run {
-    std::int32_t last;       // last metre of the run
-    std::int32_t curvature;  // index into curvatures_, or kStraight
-  };
-
-  void check(std::int64_t metre) const;
-  void extend(std::int32_t last, std::int32_t curvature);
-  Heading first_heading() const;
-
-  template <typename Visit>
-  void integrate_through(std::int32_t through, Visit& visit) const {
-    Heading h = first_heading();
-    std::int32_t m = 2;
-    for (const Run& run : runs_) {
-      const std::int32_t end = run.last < through ? run.last : through;
-      if (run.curvature == kStraight) {
-        for (; m <= end; ++m) {
-          h.straight();
-          visit(h.x1, h.y1);
-        }
-      } else {
-        const double k = curvatures_[static_cast<std::size_t>(run.curvature)];
-        for (; m <= end; ++m) {
-          h.curved(k);
-          visit(h.x1, h.y1);
-        }
-      }
-      if (m > through) return;
-    }
   }
 
   std::int32_t last_metre_ = -1;
