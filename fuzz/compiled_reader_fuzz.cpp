@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <sstream>
 
-#include "app/inspect_report.h"
-#include "app/svg_plot.h"
-#include "compile/compiled_reader.h"
+#include "author/inspect_report.h"
+#include "author/svg_plot.h"
+#include "decode/compiled_reader.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

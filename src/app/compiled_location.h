@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "compile/compiled_reader.h"
+#include "decode/compiled_reader.h"
 
 namespace sb {
 

@@ -3,7 +3,7 @@
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
 #include "app/exit_status.h"
-#include "app/inspect_report.h"
+#include "author/inspect_report.h"
 
 #include <filesystem>
 

@@ -5,7 +5,7 @@
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
 #include "app/exit_status.h"
-#include "app/svg_plot.h"
+#include "author/svg_plot.h"
 
 namespace sb {
 

@@ -1,13 +1,13 @@
-#include "app/inspect_report.h"
+#include "author/inspect_report.h"
 
 #include <cstdio>
 #include <iomanip>
 #include <sstream>
 
 #include "documents/cp1252.h"
-#include "compile/cell_description.h"
-#include "compile/header_values.h"
-#include "compile/plan_summary.h"
+#include "decode/cell_description.h"
+#include "decode/header_values.h"
+#include "decode/plan_summary.h"
 #include "model/numeric.h"
 
 namespace sb {

@@ -1,14 +1,14 @@
-#include "compile/compiled_reader.h"
+#include "decode/compiled_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
 
-#include "compile/cell_description.h"
+#include "decode/cell_description.h"
 #include "compile/check_codes.h"
 #include "compile/compiled_files.h"
-#include "compile/plan_summary.h"
+#include "decode/plan_summary.h"
 #include "model/memory_files.h"
 
 namespace sb {

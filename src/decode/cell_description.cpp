@@ -1,4 +1,4 @@
-#include "compile/cell_description.h"
+#include "decode/cell_description.h"
 
 #include <cstdio>
 

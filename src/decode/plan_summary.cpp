@@ -1,4 +1,4 @@
-#include "compile/plan_summary.h"
+#include "decode/plan_summary.h"
 
 #include <algorithm>
 #include <cmath>

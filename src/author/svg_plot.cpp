@@ -1,4 +1,4 @@
-#include "app/svg_plot.h"
+#include "author/svg_plot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "documents/cp1252.h"
-#include "compile/cell_description.h"
-#include "compile/header_values.h"
-#include "compile/plan_summary.h"
+#include "decode/cell_description.h"
+#include "decode/header_values.h"
+#include "decode/plan_summary.h"
 
 namespace sb {
 

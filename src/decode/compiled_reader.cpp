@@ -1,8 +1,8 @@
-#include "compile/compiled_reader.h"
+#include "decode/compiled_reader.h"
 
 #include <set>
 
-#include "compile/byte_cursor.h"
+#include "decode/byte_cursor.h"
 #include "compile/check_codes.h"
 
 namespace sb {

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/compiled_location.h"
-#include "compile/compiled_reader.h"
+#include "decode/compiled_reader.h"
 
 namespace sb {
 

@@ -1,4 +1,4 @@
-#include "compile/header_values.h"
+#include "decode/header_values.h"
 
 namespace sb {
 

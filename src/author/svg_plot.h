@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "compile/compiled_reader.h"
+#include "decode/compiled_reader.h"
 
 namespace sb {
 
