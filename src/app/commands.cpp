@@ -7,6 +7,7 @@
 #include "app/author_inputs.h"
 #include "app/diagnostic_printer.h"
 #include "app/directory_files.h"
+#include "app/directory_lock.h"
 #include "app/exit_status.h"
 #include "app/platform.h"
 #include "compile/track_completion.h"
@@ -61,6 +62,7 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
   model.RouteName = "ORSEA_MONTELBA";
   model.TrainCode = "RX17";
   try {
+    DirectoryLock lock(directory, separator());
     write_scenario_documents(model, files);
   } catch (const FileError& e) {
     err << "scenario-builder: " << e.what() << '\n';
@@ -93,6 +95,9 @@ int run_compile(const CompileOptions& options, std::ostream& err) {
   DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
   model.diagnostics.sink = &printer;
   try {
+    // Runs into one directory take turns, so its three files always come
+    // from one compile.
+    DirectoryLock lock(options.output_directory, separator());
     memorizza_percorso(model, options.profile ? 1 : 0, inputs, outputs);
   } catch (const FatalError& e) {
     err << " Errore n. " << e.code() << '\n';

@@ -4,6 +4,7 @@
 
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
+#include "app/directory_lock.h"
 #include "app/exit_status.h"
 #include "author/svg_plot.h"
 
@@ -31,6 +32,7 @@ int run_plot(const std::vector<std::string>& paths, const std::string& svg_path,
     const std::filesystem::path out(svg_path);
     const std::string dir = out.parent_path().empty() ? std::string(".") : out.parent_path().string();
     DirectoryFiles target(dir, separator);
+    DirectoryLock lock(dir, separator);
     target.replace(out.filename().string(), [&](OutputSink& sink) { sink.write_at(0, svg.data(), svg.size()); });
     if (!s.valid()) {
       err << "scenario-builder plot: drawn, but the files hold " << s.findings.size()

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/directory_files.h"
+#include "app/directory_lock.h"
 #include "app/exit_status.h"
 #include "compile/track_completion.h"
 #include "documents/scenario_documents.h"
@@ -45,9 +46,17 @@ int run_sequence(Platform& platform, FileDoor& files, ScenarioModel& model) {
 }
 
 int form_load(Platform& platform) {
-  DirectoryFiles files(platform.program_directory(), platform.path_separator());
-  ScenarioModel model;
-  return run_sequence(platform, files, model);
+  const std::string directory = platform.program_directory();
+  // Another run in the same folder would write, read back and delete the
+  // same descriptions: the runs take turns.
+  try {
+    DirectoryLock lock(directory, platform.path_separator());
+    DirectoryFiles files(directory, platform.path_separator());
+    ScenarioModel model;
+    return run_sequence(platform, files, model);
+  } catch (const FileError& e) {
+    return report_failure(platform, e.what());
+  }
 }
 
 }  // namespace sb

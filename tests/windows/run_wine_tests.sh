@@ -4,7 +4,8 @@
 #  1. started without arguments from a temporary directory holding a copy of
 #     the .exe, it ends by itself and writes the same files, byte for byte and
 #     with the same exit status, as the Linux program does from its own
-#     temporary directory; a second run gives identical files;
+#     temporary directory; a second run gives identical files, and so do two
+#     runs started at once in one folder;
 #  2. the window Form1 with its label is painted before the work and stays
 #     so while the program is busy; errore's box " Errore n. 1250" (OK only,
 #     no icon, the program's title as caption) is on screen; a key press of
@@ -128,6 +129,21 @@ cp -r "$scratch/windows" "$scratch/first"
 second_status=$(run_copy "$windows_build/scenario-builder.exe" "$scratch/windows" wine)
 [[ $second_status == "$windows_status" ]] || fail "second Windows run: status $second_status, first $windows_status"
 same_files "two Windows runs in one directory" "$scratch/first" "$scratch/windows"
+
+# Two start-up runs of one program at once in one folder take turns on the
+# folder's lock: both end well and leave the Linux program's files.
+mkdir "$scratch/together"
+cp "$windows_build/scenario-builder.exe" "$scratch/together/"
+(cd "$scratch" && timeout "$timeout_s" wine "$scratch/together/scenario-builder.exe" >"$scratch/together-a.out" 2>&1; echo $? >"$scratch/together-a.status") &
+together_a=$!
+(cd "$scratch" && timeout "$timeout_s" wine "$scratch/together/scenario-builder.exe" >"$scratch/together-b.out" 2>&1; echo $? >"$scratch/together-b.status") &
+wait "$together_a" $!
+if [[ "$(cat "$scratch/together-a.status")" == 0 && "$(cat "$scratch/together-b.status")" == 0 ]]; then
+  pass "two start-up runs at once in one folder both end with status 0"
+else
+  fail "two start-up runs at once: statuses $(cat "$scratch/together-a.status") and $(cat "$scratch/together-b.status")"
+fi
+same_files "two Windows runs at once against the Linux run" "$scratch/linux" "$scratch/together"
 
 # 2. The windows. The probe shows Form1 through the real platform layer,
 # stays busy for a while without serving any message (as the run does), then
