@@ -144,7 +144,16 @@
   var MIN_SCALE = 1e-5, MAX_SCALE = 40;  // pixels per metre
   var stats = { drawn: {}, lastDrawMs: 0, firstDrawMs: null, marker: null, level: -1 };
 
-  function mapSize() { return { w: mapCanvas.clientWidth, h: mapCanvas.clientHeight }; }
+  // Sizes read once per layout: reading them forces the browser to lay out.
+  var sizes = null;
+  function layoutSizes() {
+    if (!sizes) {
+      sizes = { map: { w: mapCanvas.clientWidth, h: mapCanvas.clientHeight },
+        prof: { w: profCanvas.clientWidth, h: profCanvas.clientHeight } };
+    }
+    return sizes;
+  }
+  function mapSize() { return layoutSizes().map; }
   function toScreen(x, y) {
     var s = mapSize();
     return [(x - view.cx) * view.scale + s.w / 2, s.h / 2 - (y - view.cy) * view.scale];
@@ -259,9 +268,9 @@
     return [t0, t1];
   }
 
-  // The coarsest level whose tolerance stays under half a pixel.
+  // The coarsest level whose tolerance stays within a pixel.
   function chooseLevel() {
-    var allowed = 0.5 / view.scale;
+    var allowed = 1 / view.scale;
     var best = 0;
     for (var i = 0; i < levels.length; i++) if (levels[i].tolerance <= allowed) best = i;
     return best;
@@ -270,8 +279,8 @@
   // --- drawing the map ------------------------------------------------------------
 
   function sizeCanvas(c, ctx) {
-    var r = window.devicePixelRatio || 1;
-    var w = Math.max(1, Math.round(c.clientWidth * r)), h = Math.max(1, Math.round(c.clientHeight * r));
+    var r = window.devicePixelRatio || 1, size = c === mapCanvas ? mapSize() : layoutSizes().prof;
+    var w = Math.max(1, Math.round(size.w * r)), h = Math.max(1, Math.round(size.h * r));
     if (c.width !== w || c.height !== h) { c.width = w; c.height = h; }
     ctx.setTransform(r, 0, 0, r, 0, 0);
   }
@@ -294,7 +303,7 @@
     var level = levels[stats.level];
     ctx.strokeStyle = '#3b4651';
     ctx.lineWidth = 2;
-    ctx.lineJoin = 'round';
+    ctx.lineJoin = 'bevel';
     ctx.beginPath();
     var w2 = s.w / 2, h2 = s.h / 2, sc0 = view.scale, cx = view.cx, cy = view.cy;
     level.chunks.forEach(function (c) {
@@ -305,24 +314,40 @@
     });
     ctx.stroke();
 
-    // Symbols, one path per kind; labels placed afterwards.
+    // Symbols, one path per kind; labels placed afterwards. Where a kind
+    // crowds the view (a long route zoomed out) its symbols become plain
+    // squares without outline, and one stands for all at the same pixel.
     var visible = [];
     Object.keys(KINDS).reverse().forEach(function (k) {
-      var kind = KINDS[k];
-      ctx.beginPath();
+      var kind = KINDS[k], mine = [];
       objects.forEach(function (o) {
         if (o.kind !== k || !o.at) return;
         if (o.at.x < a[0] || o.at.x > b[0] || o.at.y < a[1] || o.at.y > b[1]) return;
-        var sx = (o.at.x - cx) * sc0 + w2, sy = h2 - (o.at.y - cy) * sc0, r = kind.size;
-        o.sx = sx; o.sy = sy;
-        drawn[k]++;
-        visible.push(o);
+        o.sx = (o.at.x - cx) * sc0 + w2; o.sy = h2 - (o.at.y - cy) * sc0;
+        mine.push(o);
+      });
+      drawn[k] = mine.length;
+      Array.prototype.push.apply(visible, mine);
+      var r = kind.size;
+      ctx.fillStyle = kind.colour;
+      if (mine.length > 300 && k !== 'station') {
+        var seen = new Set();
+        mine.forEach(function (o) {
+          var key = Math.round(o.sx) * 65536 + Math.round(o.sy);
+          if (seen.has(key)) return;
+          seen.add(key);
+          ctx.fillRect(o.sx - r + 1, o.sy - r + 1, 2 * r - 2, 2 * r - 2);
+        });
+        return;
+      }
+      ctx.beginPath();
+      mine.forEach(function (o) {
+        var sx = o.sx, sy = o.sy;
         if (k === 'station') { ctx.moveTo(sx + r, sy); ctx.arc(sx, sy, r, 0, 2 * Math.PI); }
         else if (k === 'signal') { ctx.moveTo(sx, sy - r - 1); ctx.lineTo(sx + r, sy + r); ctx.lineTo(sx - r, sy + r); ctx.closePath(); }
         else if (k === 'slowdown') { ctx.moveTo(sx, sy - r); ctx.lineTo(sx + r, sy); ctx.lineTo(sx, sy + r); ctx.lineTo(sx - r, sy); ctx.closePath(); }
         else ctx.rect(sx - r, sy - r, 2 * r, 2 * r);
       });
-      ctx.fillStyle = kind.colour;
       ctx.fill();
       ctx.lineWidth = 1;
       ctx.strokeStyle = '#222';
@@ -443,7 +468,7 @@
     });
   })();
 
-  function plotWidth() { return Math.max(1, profCanvas.clientWidth - LEFT - RIGHT); }
+  function plotWidth() { return Math.max(1, layoutSizes().prof.w - LEFT - RIGHT); }
   function dToX(d) { return LEFT + (d - view.d0) / (view.d1 - view.d0) * plotWidth(); }
   function xToD(x) { return view.d0 + (x - LEFT) / plotWidth() * (view.d1 - view.d0); }
 
@@ -459,7 +484,7 @@
 
   function drawProfiles() {
     sizeCanvas(profCanvas, profCtx);
-    var ctx = profCtx, W = profCanvas.clientWidth, H = profCanvas.clientHeight;
+    var ctx = profCtx, W = layoutSizes().prof.w, H = layoutSizes().prof.h;
     ctx.clearRect(0, 0, W, H);
     ctx.font = '11px system-ui, sans-serif';
     ctx.textBaseline = 'middle';
@@ -490,19 +515,46 @@
       }
       ctx.strokeStyle = b.colour; ctx.lineWidth = 1.5;
       ctx.beginPath();
-      var started = false;
-      for (var j = firstRun(runs, view.d0); j < runs.length && runs[j].from < view.d1; j++) {
-        var a = Math.max(LEFT, dToX(runs[j].from)), e = Math.min(LEFT + plotWidth(), dToX(runs[j].to)), v = y(runs[j].value);
-        if (!started) { ctx.moveTo(a, v); started = true; } else ctx.lineTo(a, v);
-        ctx.lineTo(e, v);
+      var first = firstRun(runs, view.d0), last = first;
+      while (last < runs.length && runs[last].from < view.d1) last++;
+      var right = LEFT + plotWidth();
+      if (last - first > plotWidth()) {
+        // More runs than pixels: each pixel column draws its lowest to highest value.
+        var cols = Math.ceil(plotWidth()), lo = new Float64Array(cols).fill(Infinity), hi = new Float64Array(cols).fill(-Infinity);
+        for (var r = first; r < last; r++) {
+          var c0 = Math.max(0, Math.floor(dToX(runs[r].from) - LEFT)), c1 = Math.min(cols - 1, Math.floor(dToX(runs[r].to) - LEFT));
+          for (var c = c0; c <= c1; c++) {
+            if (runs[r].value < lo[c]) lo[c] = runs[r].value;
+            if (runs[r].value > hi[c]) hi[c] = runs[r].value;
+          }
+        }
+        // Filled one-pixel bars: far cheaper to rasterise than a stroke.
+        for (var col = 0; col < cols; col++) {
+          if (lo[col] > hi[col]) continue;
+          var top0 = y(hi[col]) - 0.75, bottom = y(lo[col]) + 0.75;
+          ctx.rect(LEFT + col, top0, 1, bottom - top0);
+        }
+        ctx.fillStyle = b.colour;
+        ctx.fill();
+        return;
+      } else {
+        for (var j = first; j < last; j++) {
+          var x0 = Math.max(LEFT, dToX(runs[j].from)), x1 = Math.min(right, dToX(runs[j].to)), v = y(runs[j].value);
+          if (j === first) ctx.moveTo(x0, v); else ctx.lineTo(x0, v);
+          ctx.lineTo(x1, v);
+        }
       }
       ctx.stroke();
     });
-    // Tunnel marks over the scenery band.
-    var tTop = bandTop[3];
+    // Tunnel marks over the scenery band, one per pixel column at most.
+    var tTop = bandTop[3], marked = new Set();
     ctx.fillStyle = KINDS.tunnel.colour;
     cellsInRange(function (c) {
-      if (c.kind === 11) ctx.fillRect(dToX(c.position) - 0.5, tTop, 1.5, BANDS[3].height);
+      if (c.kind !== 11) return;
+      var x = Math.round(dToX(c.position));
+      if (marked.has(x)) return;
+      marked.add(x);
+      ctx.fillRect(x - 0.5, tTop, 1.5, BANDS[3].height);
     });
     drawAxis(ctx, bandTop[4] + BANDS[4].height + 4);
     if (cursor !== null && cursor >= view.d0 && cursor <= view.d1) {
@@ -519,13 +571,36 @@
     for (var i = lo; i < cells.length && cells[i].cell * CELL <= view.d1 + CELL; i++) fn(cells[i]);
   }
 
+  // Which kind shows when several cells share a pixel column.
+  var STRIP_RANK = { 1: 9, 10: 8, 3: 7, 2: 7, 4: 6, 5: 5, 14: 4, 6: 3, 12: 2, 13: 2, 11: 1 };
+
+  // One rectangle per cell, or per pixel column where cells are narrower;
+  // one fill per colour.
   function drawCellStrip(ctx, top, h) {
-    var right = LEFT + plotWidth();
+    var right = LEFT + plotWidth(), byColour = new Map(), column = new Map();
+    var narrow = CELL / (view.d1 - view.d0) * plotWidth() < 1;
     cellsInRange(function (c) {
-      var x0 = dToX(c.cell * CELL), x1 = dToX((c.cell + 1) * CELL);
+      var x0 = Math.max(LEFT, dToX(c.cell * CELL)), x1 = Math.min(right, dToX((c.cell + 1) * CELL));
       if (x1 < LEFT || x0 > right) return;
-      ctx.fillStyle = STRIP_COLOUR[c.kind] || '#000';
-      ctx.fillRect(Math.max(LEFT, x0), top, Math.max(1, Math.min(right, x1) - Math.max(LEFT, x0)), h);
+      if (narrow) {
+        var col = Math.floor(x0), held = column.get(col);
+        if (!held || (STRIP_RANK[c.kind] || 0) > (STRIP_RANK[held] || 0)) column.set(col, c.kind);
+        return;
+      }
+      var colour = STRIP_COLOUR[c.kind] || '#000';
+      if (!byColour.has(colour)) byColour.set(colour, []);
+      byColour.get(colour).push([x0, Math.max(1, x1 - x0)]);
+    });
+    column.forEach(function (kind, col) {
+      var colour = STRIP_COLOUR[kind] || '#000';
+      if (!byColour.has(colour)) byColour.set(colour, []);
+      byColour.get(colour).push([col, 1]);
+    });
+    byColour.forEach(function (list, colour) {
+      ctx.fillStyle = colour;
+      ctx.beginPath();
+      list.forEach(function (r) { ctx.rect(r[0], top, r[1], h); });
+      ctx.fill();
     });
   }
 
@@ -548,7 +623,9 @@
   function redrawNow() {
     var t0 = performance.now();
     drawMap();
+    var t1 = performance.now();
     drawProfiles();
+    stats.mapMs = t1 - t0;
     stats.lastDrawMs = performance.now() - t0;
     updateReadout();
   }
@@ -953,7 +1030,7 @@
     e.preventDefault();
   });
 
-  window.addEventListener('resize', requestDraw);
+  window.addEventListener('resize', function () { sizes = null; requestDraw(); });
 
   // --- start ----------------------------------------------------------------------
 
