@@ -6,3 +6,5 @@
 set -euo pipefail
 "$(dirname "$0")/apt-install.sh" cmake g++ ninja-build libgtest-dev libgmock-dev libcli11-dev nlohmann-json3-dev \
   libbenchmark-dev python3 clang libclang-rt-14-dev llvm librsvg2-bin libxml2-utils
+# The viewer page's browser tests: headless Chromium driven through WebDriver.
+"$(dirname "$0")/apt-install.sh" chromium chromium-driver python3-selenium

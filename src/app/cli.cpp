@@ -7,6 +7,7 @@
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
 #include "app/plot_command.h"
+#include "app/view_command.h"
 #include "app/platform.h"
 #include "app/run_sequence.h"
 
@@ -56,6 +57,12 @@ int run_cli(int argc, char** argv) {
   plt->add_option("PATH", plot_paths, "A directory or any of the three compiled files")->required();
   plt->add_option("-o,--output", plot_output, "The SVG file to write")->required();
 
+  std::vector<std::string> view_paths;
+  std::string view_output;
+  auto* vw = app.add_subcommand("view", "Write one self-contained HTML page: a zoomable map of the plan over the profiles");
+  vw->add_option("PATH", view_paths, "A directory or any of the three compiled files")->required();
+  vw->add_option("-o,--output", view_output, "The HTML file to write")->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -70,7 +77,8 @@ int run_cli(int argc, char** argv) {
   }
   if (ins->parsed()) return run_inspect(inspect_paths, inspect_json, std::cout, std::cerr);
   if (plt->parsed()) return run_plot(plot_paths, plot_output, std::cerr);
-  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot); see --help\n";
+  if (vw->parsed()) return run_view(view_paths, view_output, std::cerr);
+  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot, view); see --help\n";
   return kExitFailure;
 }
 

@@ -1,5 +1,7 @@
 #include "author/inspect_report.h"
 
+#include "author/scenario_json.h"
+
 #include <cstdio>
 #include <iomanip>
 #include <sstream>
@@ -30,18 +32,6 @@ std::string fixed(double v, int decimals) {
 std::string field_text(const CellField& f) {
   if (const auto* n = std::get_if<std::int64_t>(&f.value)) return f.label + " " + std::to_string(*n);
   return f.label + " " + quoted(std::get<std::string>(f.value));
-}
-
-Json field_json(const CellField& f) {
-  if (const auto* n = std::get_if<std::int64_t>(&f.value)) return *n;
-  return cp1252_to_utf8(std::get<std::string>(f.value));
-}
-
-std::string json_key(std::string label) {
-  for (char& c : label) {
-    if (c == ' ' || c == '/') c = '_';
-  }
-  return label;
 }
 
 const StationEntry* entries_of(const CompiledScenario& s) { return s.header ? s.header->entries.data() : nullptr; }
@@ -134,101 +124,6 @@ void print_plan(const PlanTable& plan, std::ostream& out) {
       << " degrees\n";
 }
 
-// --- JSON -------------------------------------------------------------------
-
-Json values_json(const DecodedHeader& h) {
-  const ScenarioValues v = scenario_values(h.entries);
-  Json markers = Json::array();
-  for (const KilometreMarker& k : v.markers) {
-    markers.push_back({{"entry", k.entry}, {"position", k.position}, {"value", k.value}, {"flag", k.flag}});
-  }
-  return Json{{"route_length", v.route_length},
-              {"kilometre_markers", markers},
-              {"backgrounds", {v.background1, v.background2, v.background3}},
-              {"signal_repetition", {{"start", v.repetition_start}, {"end", v.repetition_end}, {"codes", v.repetition_codes}}},
-              {"braked_mass_percent", v.braked_mass},
-              {"cars", v.cars},
-              {"sand", v.sand},
-              {"start_clock", {{"hours", v.clock_h}, {"minutes", v.clock_m}, {"seconds", v.clock_s}}},
-              {"route_name", cp1252_to_utf8(v.route_name)},
-              {"train_code", cp1252_to_utf8(v.train_code)},
-              {"mark", v.header_mark},
-              {"check_code", v.header_check}};
-}
-
-Json stations_json(const DecodedHeader& h) {
-  Json list = Json::array();
-  for (const HeaderItem& it : stations_of(h.entries, h.records)) {
-    const StationEntry& e = *it.data;
-    list.push_back({{"entry", it.entry},
-                    {"position", e.position},
-                    {"kind", e.kind},
-                    {"area_start", e.areaStart},
-                    {"area_end", e.areaEnd},
-                    {"flag1", e.flag1},
-                    {"flag2", e.flag2},
-                    {"flag3", e.flag3},
-                    {"set1", {e.set1a, e.set1b, e.set1c}},
-                    {"set2", {e.set2a, e.set2b, e.set2c}},
-                    {"extra", e.extra},
-                    {"time_of_day", e.timeOfDay},
-                    {"time", clock_text(e.timeOfDay)},
-                    {"name", cp1252_to_utf8(e.name)}});
-  }
-  return list;
-}
-
-Json boards_json(const DecodedHeader& h) {
-  Json list = Json::array();
-  for (const HeaderItem& it : boards_of(h.entries, h.records)) {
-    list.push_back({{"entry", it.entry}, {"text", cp1252_to_utf8(it.data->name)}});
-  }
-  return list;
-}
-
-Json cells_json(const CompiledScenario& s) {
-  Json list = Json::array();
-  const auto& cells = *s.track;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    const TrackCell& c = cells[i];
-    if (c.kind == 0) continue;
-    Json decoded = Json::object();
-    for (const CellField& f : describe_cell(c, entries_of(s), records_of(s))) decoded[json_key(f.label)] = field_json(f);
-    list.push_back({{"cell", i},
-                    {"position", object_position(c.kind, i)},
-                    {"kind", c.kind},
-                    {"kind_name", cell_kind_name(c.kind)},
-                    {"values", {c.value1, c.value2, c.value3, c.value4}},
-                    {"signal_time", c.signalTime},
-                    {"approach", c.approach},
-                    {"decoded", decoded}});
-  }
-  return list;
-}
-
-Json profiles_json(const std::vector<TrackCell>& cells) {
-  Json all = Json::object();
-  for (CellProperty p : kProperties) {
-    Json runs = Json::array();
-    for (const PropertyRun& r : property_runs(cells, p)) {
-      runs.push_back({{"from", r.from_metre()}, {"to", r.to_metre()}, {"value", r.value}});
-    }
-    all[json_key(property_name(p))] = runs;
-  }
-  return all;
-}
-
-Json plan_json(const PlanTable& plan) {
-  const PlanSummary p = summarise_plan(plan);
-  return Json{{"points", p.points},
-              {"first_metre", p.first_metre},
-              {"last_metre", p.last_metre},
-              {"length", p.length},
-              {"bounding_box", {{"min_x", p.min_x}, {"max_x", p.max_x}, {"min_y", p.min_y}, {"max_y", p.max_y}}},
-              {"net_turning_degrees", p.net_turning},
-              {"total_turning_degrees", p.absolute_turning}};
-}
-
 }  // namespace
 
 void print_inspection(const LocatedScenario& where, const CompiledScenario& s, std::ostream& out) {
@@ -249,23 +144,8 @@ Json inspection_json(const LocatedScenario& where, const CompiledScenario& s) {
   Json doc = Json::object();
   doc["directory"] = where.directory;
   doc["files"] = {{"profile", where.names.profile}, {"header", where.names.header}, {"track", where.names.track}};
-  doc["valid"] = s.valid();
-  if (s.header && s.header->complete()) doc["values"] = values_json(*s.header);
-  if (s.header) {
-    doc["stations"] = stations_json(*s.header);
-    doc["boards"] = boards_json(*s.header);
-  }
-  if (s.track) {
-    doc["cell_count"] = s.track->size();
-    if (s.track->size() > 1) doc["track_marks"] = {{"mark", (*s.track)[1].value1}, {"check_code", (*s.track)[1].value2}};
-    doc["cells"] = cells_json(s);
-    doc["profiles"] = profiles_json(*s.track);
-  }
-  if (s.plan) doc["plan"] = plan_json(*s.plan);
-  Json findings = Json::array();
-  for (const Finding& f : s.findings) findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});
-  doc["findings"] = findings;
-  doc["notes"] = s.notes;
+  Json decoded = scenario_json(s);
+  for (auto it = decoded.begin(); it != decoded.end(); ++it) doc[it.key()] = std::move(it.value());
   return doc;
 }
 
