@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/commands.h"
+#include "app/decompile_command.h"
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
 #include "app/plot_command.h"
@@ -56,6 +57,13 @@ int run_cli(int argc, char** argv) {
   plt->add_option("PATH", plot_paths, "A directory or any of the three compiled files")->required();
   plt->add_option("-o,--output", plot_output, "The SVG file to write")->required();
 
+  DecompileOptions decompile;
+  auto* dec = app.add_subcommand("decompile", "Write the descriptions that compile to the given compiled files (exit 1 when they cannot)");
+  dec->add_option("PATH", decompile.paths, "A directory or any of the three compiled files")->required();
+  dec->add_option("-o,--output", decompile.output_directory, "Directory for the two descriptions")->required();
+  dec->add_option("--route", decompile.route_name, "Route identifier for the file names (default: the stored one)");
+  dec->add_option("--train", decompile.train_code, "Train identifier for the file names (default: the stored one)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -70,6 +78,7 @@ int run_cli(int argc, char** argv) {
   }
   if (ins->parsed()) return run_inspect(inspect_paths, inspect_json, std::cout, std::cerr);
   if (plt->parsed()) return run_plot(plot_paths, plot_output, std::cerr);
+  if (dec->parsed()) return run_decompile(decompile, std::cout, std::cerr);
   std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot); see --help\n";
   return kExitFailure;
 }
