@@ -135,38 +135,52 @@ void slowdowns(const DecodedScenario& s, std::string& out) {
 }
 
 // The approach code sx × 3 + dx: value4 = rapp × 10 + code, and the cells 2k
-// before the signal hold low8(code × 10 + k) unless something wrote over
-// them later. Of the codes value4 allows, the one most marks agree with,
-// nearest to the usual 1 .. 9 on a tie.
-std::int64_t approach_code(const std::vector<TrackCell>& cells, std::size_t i, std::int16_t value4) {
-  std::int64_t best = 0;
-  int best_matches = -1;
-  std::int64_t best_distance = 0;
-  for (std::int64_t c = -1300; c <= 1300; ++c) {
-    if ((value4 - c) % 10 != 0) continue;
-    int matches = 0;
+// before the signal hold low8(code × 10 + k) unless a later signal wrote
+// over them (signals are written in order of position, so the later one is
+// further on). Of the codes value4 allows, the one most of the signal's own
+// marks agree with, nearest to the usual 1 .. 9 on a tie.
+std::vector<std::int64_t> approach_codes(const std::vector<TrackCell>& cells) {
+  std::vector<std::int64_t> codes(cells.size(), 0);
+  std::vector<bool> claimed(cells.size(), false);
+  for (std::size_t i = cells.size(); i-- > 1;) {
+    if (cells[i].kind != cell_kind::kSignal) continue;
+    const std::int16_t value4 = cells[i].value4;
+    std::int64_t best = 0;
+    int best_matches = -1;
+    std::int64_t best_distance = 0;
+    for (std::int64_t c = -1300; c <= 1300; ++c) {
+      if ((value4 - c) % 10 != 0) continue;
+      int matches = 0;
+      for (int k = 1; k <= 4; ++k) {
+        const std::int64_t at = static_cast<std::int64_t>(i) - 2 * k;
+        if (at < 0 || claimed[static_cast<std::size_t>(at)]) continue;
+        if (cells[static_cast<std::size_t>(at)].approach == low8(c * 10 + k)) ++matches;
+      }
+      const std::int64_t distance = c >= 1 && c <= 9 ? 0 : std::min(std::abs(c - 1), std::abs(c - 9));
+      if (matches > best_matches || (matches == best_matches && distance < best_distance)) {
+        best = c;
+        best_matches = matches;
+        best_distance = distance;
+      }
+    }
+    codes[i] = best;
     for (int k = 1; k <= 4; ++k) {
       const std::int64_t at = static_cast<std::int64_t>(i) - 2 * k;
-      if (at >= 0 && cells[static_cast<std::size_t>(at)].approach == low8(c * 10 + k)) ++matches;
-    }
-    const std::int64_t distance = c >= 1 && c <= 9 ? 0 : std::min(std::abs(c - 1), std::abs(c - 9));
-    if (matches > best_matches || (matches == best_matches && distance < best_distance)) {
-      best = c;
-      best_matches = matches;
-      best_distance = distance;
+      if (at >= 0) claimed[static_cast<std::size_t>(at)] = true;
     }
   }
-  return best;
+  return codes;
 }
 
 void signals(const DecodedScenario& s, std::string& out) {
   add_line(out, "[segnali]");
   AlignedLines lines;
   const auto& cells = *s.cells;
+  const std::vector<std::int64_t> codes = approach_codes(cells);
   for (std::size_t i = 1; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (c.kind != cell_kind::kSignal) continue;
-    const std::int64_t code = approach_code(cells, i, c.value4);
+    const std::int64_t code = codes[i];
     std::int64_t sx = 0, dx = code, tempo = 0;
     if (c.signalTime != 0) {
       // Only a first group of code 2 keeps its time; 1 .. 100 would be raised to 101.
