@@ -21,6 +21,7 @@ class Random {
   }
   // lo .. hi inclusive
   std::int64_t in(std::int64_t lo, std::int64_t hi) {
+    if (hi < lo) return lo;
     return lo + static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(hi - lo + 1));
   }
   bool chance(int percent) { return in(1, 100) <= percent; }
