@@ -19,7 +19,8 @@ struct LoadedScenario {
 
 // The paths must name exactly one scenario (LocationError otherwise); a file
 // that cannot be read is a FileError.
-LoadedScenario load_scenario(const std::vector<std::string>& paths);
+// With `keep_plan` false the plan of a well-formed profile is not decoded.
+LoadedScenario load_scenario(const std::vector<std::string>& paths, bool keep_plan = true);
 
 // The findings as `inspect` prints them, and the verdict line.
 void print_findings(const CompiledScenario& s, std::ostream& out);

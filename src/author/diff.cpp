@@ -303,8 +303,9 @@ std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b) {
     out.add("track", "cells", "changed",
             {{"cells", num(static_cast<std::int64_t>(a.cells->size())), num(static_cast<std::int64_t>(b.cells->size()))}});
   }
-  const bool pa = a.plan != nullptr && a.plan->allocated(), pb = b.plan != nullptr && b.plan->allocated();
-  if (pa && pb) {
+  const bool pa = a.has_profile, pb = b.has_profile;
+  const bool same_plan = a.profile_bytes != nullptr && b.profile_bytes != nullptr && *a.profile_bytes == *b.profile_bytes;
+  if (pa && pb && !same_plan && a.plan != nullptr && b.plan != nullptr && a.plan->allocated() && b.plan->allocated()) {
     curves_diff(*a.plan, *b.plan, out);
     plan_diff(*a.plan, *b.plan, out);
   } else if (pa != pb) {

@@ -23,7 +23,9 @@ struct DiffSide {
   const std::array<StationEntry, kHeaderEntries>* entries = nullptr;
   int records = 0;
   const std::vector<TrackCell>* cells = nullptr;
-  const PlanTable* plan = nullptr;  // null: no profile file
+  bool has_profile = false;
+  const std::string* profile_bytes = nullptr;  // equal bytes need no walk over the plan
+  const PlanTable* plan = nullptr;             // needed when the profiles differ
 };
 
 struct FieldChange {
