@@ -39,3 +39,7 @@ if [ "$micro" = 1 ]; then
   echo
   build-bench/benchmarks/sb_micro --benchmark_min_time=0.5
 fi
+
+# decompile and diff of the same route against its compile.
+echo
+python3 tools/bench_author.py --program build-bench/scenario-builder --reps "$reps"

@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include "app/commands.h"
+#include "app/decompile_command.h"
+#include "app/diff_command.h"
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
 #include "app/plot_command.h"
@@ -63,6 +65,20 @@ int run_cli(int argc, char** argv) {
   vw->add_option("PATH", view_paths, "A directory or any of the three compiled files")->required();
   vw->add_option("-o,--output", view_output, "The HTML file to write")->required();
 
+  DecompileOptions decompile;
+  auto* dec = app.add_subcommand("decompile", "Write the descriptions that compile to the given compiled files (exit 1 when they cannot)");
+  dec->add_option("PATH", decompile.paths, "A directory or any of the three compiled files")->required();
+  dec->add_option("-o,--output", decompile.output_directory, "Directory for the two descriptions")->required();
+  dec->add_option("--route", decompile.route_name, "Route identifier for the file names (default: the stored one)");
+  dec->add_option("--train", decompile.train_code, "Train identifier for the file names (default: the stored one)");
+
+  std::string diff_a, diff_b;
+  bool diff_json = false;
+  auto* dif = app.add_subcommand("diff", "Compare two compiled scenarios by meaning (exit 1 when they differ)");
+  dif->add_option("A", diff_a, "A directory or any of the three compiled files")->required();
+  dif->add_option("B", diff_b, "The other scenario")->required();
+  dif->add_flag("--json", diff_json, "Print one JSON document");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -78,7 +94,9 @@ int run_cli(int argc, char** argv) {
   if (ins->parsed()) return run_inspect(inspect_paths, inspect_json, std::cout, std::cerr);
   if (plt->parsed()) return run_plot(plot_paths, plot_output, std::cerr);
   if (vw->parsed()) return run_view(view_paths, view_output, std::cerr);
-  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot, view); see --help\n";
+  if (dec->parsed()) return run_decompile(decompile, std::cout, std::cerr);
+  if (dif->parsed()) return run_diff(diff_a, diff_b, diff_json, std::cout, std::cerr);
+  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot, view, decompile, diff); see --help\n";
   return kExitFailure;
 }
 

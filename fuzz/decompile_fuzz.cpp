@@ -1,0 +1,67 @@
+// Decompiling compiled files that were built from random descriptions and
+// then damaged: the first 8 bytes of the input pick the descriptions, the
+// rest are edits (offset, byte) applied to the header, track and profile
+// files. Decompiling never crashes, and whenever it calls its descriptions
+// exact, compiling them gives the damaged bytes back.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "author/decompile.h"
+#include "author/decompile_check.h"
+#include "decode/compiled_bytes.h"
+#include "fuzz_support.h"
+#include "model/file_names.h"
+#include "support/random_descriptions.h"
+
+namespace {
+
+using sb::fuzz::require;
+
+constexpr const char* kRoute = "R";
+constexpr const char* kTrain = "T";
+
+void damage(std::string& file, const std::uint8_t* edit) {
+  if (file.empty()) return;
+  std::uint32_t offset = 0;
+  std::memcpy(&offset, edit + 1, 3);
+  file[offset % file.size()] = static_cast<char>(edit[4]);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 8) return 0;
+  std::uint64_t seed = 0;
+  std::memcpy(&seed, data, 8);
+  const auto generated = sb::testing::random_descriptions(seed % 5000);
+  const sb::MemoryCompile compiled = sb::compile_in_memory({generated.line, generated.service}, kRoute, kTrain, true);
+  if (!compiled.failure.empty()) return 0;
+  sb::CompiledBytes original{kRoute, kTrain, true, compiled.profile, compiled.header, compiled.track};
+  // Each edit is 5 bytes: which file, a 24-bit offset, the new byte.
+  for (std::size_t at = 8; at + 5 <= size && at < 8 + 5 * 16; at += 5) {
+    std::string* files[3] = {&original.header, &original.track, &original.profile};
+    damage(*files[data[at] % 3], data + at);
+  }
+
+  const sb::CompiledNames names{sb::profile_file_name(kRoute), sb::header_file_name(kRoute, kTrain),
+                                sb::track_file_name(kRoute, kTrain)};
+  const sb::CompiledScenario s =
+      sb::decode_compiled(names, sb::CompiledFileBytes{original.profile, original.header, original.track});
+  // Files that are not valid are refused before any decompiling.
+  if (!s.valid() || !s.header || !s.track) return 0;
+  original.route = s.header->entries[85].name;
+  original.train = s.header->entries[86].name;
+  sb::DecodedScenario view{&s.header->entries, &*s.track, s.plan ? &*s.plan : nullptr};
+  const sb::Descriptions d = sb::decompile(view);
+  const sb::RoundTrip proof = sb::check_round_trip(d, original);
+  if (proof.identical()) {
+    const sb::MemoryCompile again = sb::compile_in_memory(d, original.route, original.train, true);
+    require(again.failure.empty(), "an exact decompilation does not compile");
+    require(again.header == original.header && again.track == original.track && again.profile == original.profile,
+            "an exact decompilation compiles to other bytes");
+  } else {
+    require(proof.total_differences > 0 || !proof.failure.empty(), "a failed proof names no difference");
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// Compiled files back to descriptions: the line description and the service
+// description that, compiled with the same identifiers, write the same bytes.
+// Every value is recovered by running the readers backwards: runs of cells
+// become gradient, speed and adhesion lines, occupied cells become entries,
+// the plan's steps become curve lines. Objects sit at the multiple of 50 m
+// that maps to their cell, which is where a person would put them.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "model/profile_table.h"
+#include "model/scenario_model.h"
+
+namespace sb {
+
+struct Descriptions {
+  std::string line;     // the line description, cp1252 bytes with CRLF
+  std::string service;  // the service description
+};
+
+// What the compiled files hold, decoded. `plan` is null when there is no
+// profile file.
+struct DecodedScenario {
+  const std::array<StationEntry, kHeaderEntries>* entries = nullptr;
+  const std::vector<TrackCell>* cells = nullptr;
+  const PlanTable* plan = nullptr;
+};
+
+Descriptions decompile(const DecodedScenario& scenario);
+
+// The halves, for tests and for the parts that need one alone.
+std::string decompile_line(const DecodedScenario& scenario);
+std::string decompile_service(const DecodedScenario& scenario);
+
+// One curve line: curved metres first .. last with the curvature of the
+// keyword (class 1..6, side 's' or 'd').
+struct CurveRun {
+  std::int32_t first;
+  std::int32_t last;
+  int curve_class;
+  char side;
+};
+
+// The curved runs of a plan: for each metre from 2 on, the step (straight or
+// curved with which curvature) that gives its bits from the two metres
+// before it. `unexplained` receives the first metre no step explains (-1
+// when every computed metre is explained).
+std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained);
+
+}  // namespace sb

@@ -1,0 +1,50 @@
+// Two compiled scenarios compared by meaning, not by bytes: the scenario
+// values, the stations (matched by position and name), the objects on the
+// track by kind (board texts with their boards), the per-cell properties as
+// runs, the curves and the plan (where the two tracks first part by more than
+// a millimetre, and how far apart they get). The result stays short on the
+// longest route: runs and summaries, never a line per metre.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "model/profile_table.h"
+#include "model/scenario_model.h"
+
+namespace sb {
+
+struct DiffSide {
+  const std::array<StationEntry, kHeaderEntries>* entries = nullptr;
+  int records = 0;
+  const std::vector<TrackCell>* cells = nullptr;
+  bool has_profile = false;
+  const std::string* profile_bytes = nullptr;  // equal bytes need no walk over the plan
+  const PlanTable* plan = nullptr;             // needed when the profiles differ
+};
+
+struct FieldChange {
+  std::string field;
+  std::string before;
+  std::string after;
+};
+
+struct Change {
+  std::string section;  // "scenario", "station", "track", "profile", "curve", "plan"
+  std::string subject;  // what changed: "route length", "signal at 2800 m"
+  std::string kind;     // "added", "removed", "changed", "moved"
+  std::vector<FieldChange> fields;
+};
+
+std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b);
+
+// One line per change.
+void print_changes(const std::vector<Change>& changes, std::ostream& out);
+nlohmann::ordered_json changes_json(const std::vector<Change>& changes);
+
+}  // namespace sb

@@ -1,0 +1,55 @@
+#include "decode/compiled_bytes.h"
+
+namespace sb {
+
+bool profile_well_formed(std::string_view bytes, std::int32_t extended) {
+  std::size_t at = 0;
+  const std::size_t values = 2 * (static_cast<std::size_t>(extended) + 1);
+  for (std::size_t i = 0; i < values; ++i) {
+    if (at + 2 > bytes.size()) return false;
+    const unsigned tag = static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
+    at += 2;
+    if (tag == 2) {
+      at += 2;
+    } else if (tag == 5) {
+      at += 8;
+    } else if (tag != 0) {
+      return false;
+    }
+  }
+  return at == bytes.size();
+}
+
+CompiledScenario decode_compiled(const CompiledNames& names, const CompiledFileBytes& bytes, bool keep_plan) {
+  CompiledScenario s;
+  s.names = names;
+  if (names.header.empty()) {
+    s.findings.push_back({names.track.empty() ? names.profile : names.track, 0,
+                          "no header file beside it: the route length and the identifiers are unknown"});
+  } else {
+    s.header = decode_header(bytes.header, names.header, s.findings);
+    check_header(*s.header, names.header, s.findings);
+  }
+  if (names.track.empty()) {
+    if (!names.header.empty()) s.findings.push_back({names.header, 0, "no track file beside it"});
+  } else {
+    s.track = decode_track(bytes.track, names.track, s.findings);
+    check_track(*s.track, bytes.track.size(), s.header ? &*s.header : nullptr, names.track, s.findings);
+  }
+  if (names.profile.empty()) {
+    s.notes.push_back("no profile file: the plan is not shown");
+  } else {
+    const auto length = s.header ? s.header->route_length() : std::nullopt;
+    if (!length || *length < 0 || *length > kMaxRouteLength) {
+      s.notes.push_back("the profile file is not decoded: it needs a route length from the header file");
+    } else {
+      const std::int32_t extended = *length + kTrackBeyondRoute;
+      if (keep_plan || !profile_well_formed(bytes.profile, extended)) {
+        s.plan = decode_profile(bytes.profile, extended, names.profile, s.findings);
+      }
+    }
+  }
+  return s;
+}
+
+}  // namespace sb
