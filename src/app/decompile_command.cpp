@@ -5,6 +5,7 @@
 
 #include "app/compiled_input.h"
 #include "app/directory_files.h"
+#include "app/directory_lock.h"
 #include "app/exit_status.h"
 #include "author/decompile.h"
 #include "model/file_names.h"
@@ -64,7 +65,9 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     // The proof uses the identifiers the files hold: they are part of the bytes.
     const RoundTrip proof = check_round_trip(d, s.bytes);
 
-    DirectoryFiles target(options.output_directory, static_cast<char>(std::filesystem::path::preferred_separator));
+    const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    DirectoryFiles target(options.output_directory, separator);
+    DirectoryLock lock(options.output_directory, separator);
     const std::string line_name = line_description_name(route);
     const std::string service_name = service_description_name(route, train);
     write_file(target, line_name, d.line);

@@ -4,6 +4,7 @@
 
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
+#include "app/directory_lock.h"
 #include "app/exit_status.h"
 #include "author/view_page.h"
 #include "documents/cp1252.h"
@@ -46,6 +47,7 @@ int run_view(const std::vector<std::string>& paths, const std::string& html_path
     const std::filesystem::path out(html_path);
     const std::string dir = out.parent_path().empty() ? std::string(".") : out.parent_path().string();
     DirectoryFiles target(dir, separator);
+    DirectoryLock lock(dir, separator);
     target.replace(out.filename().string(), [&](OutputSink& sink) { sink.write_at(0, page.data(), page.size()); });
     if (!s.valid()) {
       err << "scenario-builder view: written, but the files hold " << s.findings.size()
