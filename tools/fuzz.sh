@@ -16,7 +16,7 @@ targets=("$@")
 tools/deps.sh
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSB_FUZZ=ON -DSB_BUILD_TESTS=OFF -DSB_WERROR=ON >/dev/null
+  -DSB_FUZZ=ON -DBUILD_TESTING=OFF -DSB_WERROR=ON >/dev/null
 cmake --build "$build" -j2 --target make_fuzz_seeds "${targets[@]}"
 
 seeds="$build/seeds"

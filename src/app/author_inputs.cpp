@@ -1,8 +1,7 @@
 #include "app/author_inputs.h"
 
-#include <sys/stat.h>
-
 #include "app/directory_files.h"
+#include "app/utf8_paths.h"
 
 namespace sb {
 
@@ -21,8 +20,7 @@ std::string AuthorInputs::path_of(const std::string& name) const {
 
 bool AuthorInputs::exists(const std::string& name) {
   if (name != line_name_ && name != service_name_) return false;
-  struct stat st {};
-  return ::stat(path_of(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return path_kind(path_of(name)) == PathKind::other;
 }
 
 std::unique_ptr<InputSource> AuthorInputs::open_input(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "app/queued_sink.h"
+#include "app/utf8_paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -59,16 +60,15 @@ class FileSink : public OutputSink {
 }  // namespace
 
 std::unique_ptr<InputSource> open_input_path(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(path, "is a directory");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (path_kind(path) == PathKind::directory) throw FileError(path, "is a directory");
+  std::FILE* f = open_file_utf8(path, "rb");
   if (f == nullptr) throw FileError(path, "cannot be opened: " + cause());
   return std::make_unique<FileSource>(f, path);
 }
 
 void rename_over(const std::string& temporary, const std::string& path) {
 #ifdef _WIN32
-  if (!MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExW(widen(temporary).c_str(), widen(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     throw FileError(path, "cannot be replaced (Windows error " + std::to_string(GetLastError()) + ")");
   }
 #else
@@ -79,8 +79,7 @@ void rename_over(const std::string& temporary, const std::string& path) {
 std::string DirectoryFiles::path_of(const std::string& name) const { return directory_ + separator_ + name; }
 
 bool DirectoryFiles::exists(const std::string& name) {
-  struct stat st {};
-  return ::stat(path_of(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return path_kind(path_of(name)) == PathKind::other;
 }
 
 std::unique_ptr<InputSource> DirectoryFiles::open_input(const std::string& name) {
@@ -89,15 +88,14 @@ std::unique_ptr<InputSource> DirectoryFiles::open_input(const std::string& name)
 
 void DirectoryFiles::remove(const std::string& name) {
   const std::string path = path_of(name);
-  if (std::remove(path.c_str()) != 0) throw FileError(path, "cannot be deleted: " + cause());
+  if (remove_file_utf8(path) != 0) throw FileError(path, "cannot be deleted: " + cause());
 }
 
 void DirectoryFiles::replace(const std::string& name, const std::function<void(OutputSink&)>& fill) {
   const std::string path = path_of(name);
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) throw FileError(path, "is a directory");
+  if (path_kind(path) == PathKind::directory) throw FileError(path, "is a directory");
   const std::string temporary = path + ".~sb";
-  std::FILE* f = std::fopen(temporary.c_str(), "wb");
+  std::FILE* f = open_file_utf8(temporary, "wb");
   if (f == nullptr) throw FileError(path, "cannot be created: " + cause());
   // The writers hand over large buffers; the stream adds no copy of its own.
   std::setvbuf(f, nullptr, _IONBF, 0);
@@ -112,18 +110,18 @@ void DirectoryFiles::replace(const std::string& name, const std::function<void(O
     if (std::fflush(f) != 0) throw FileError(path, "cannot be written: " + cause());
   } catch (...) {
     std::fclose(f);
-    std::remove(temporary.c_str());
+    remove_file_utf8(temporary);
     throw;
   }
   if (std::fclose(f) != 0) {
     const std::string why = cause();
-    std::remove(temporary.c_str());
+    remove_file_utf8(temporary);
     throw FileError(path, "cannot be written: " + why);
   }
   try {
     rename_over(temporary, path);
   } catch (...) {
-    std::remove(temporary.c_str());
+    remove_file_utf8(temporary);
     throw;
   }
 }

@@ -1,0 +1,33 @@
+#include "app/output_directory.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/utf8_paths.h"
+#include "model/file_door.h"
+
+namespace sb {
+
+namespace fs = std::filesystem;
+
+void ensure_output_directory(const std::string& path) {
+  const std::string dir = path.empty() ? std::string(".") : path;
+  if (path_kind(dir) == PathKind::directory) return;
+  // The first part of the path that exists must be a directory; naming it
+  // says more than "cannot create" would.
+  fs::path part;
+  for (const fs::path& piece : utf8_path(dir)) {
+    part /= piece;
+    const std::string text = path_utf8(part);
+    const PathKind kind = path_kind(text);
+    if (kind == PathKind::missing) break;
+    if (kind != PathKind::directory) throw FileError(text, "is not a directory");
+  }
+  std::error_code ec;
+  fs::create_directories(utf8_path(dir), ec);
+  if (path_kind(dir) != PathKind::directory) {
+    throw FileError(dir, "cannot be created as a directory" + (ec ? ": " + ec.message() : std::string()));
+  }
+}
+
+}  // namespace sb
