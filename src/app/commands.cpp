@@ -104,16 +104,16 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
 }
 
 int run_compile(const CompileOptions& options, std::ostream& err) {
-  if (!check_input("line description", options.line_path, err) ||
-      !check_input("service description", options.service_path, err)) {
-    return kExitFailure;
-  }
   if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
     return kExitFailure;
   }
   const auto route = identifier_bytes("route", options.route_name, err);
   const auto train = route ? identifier_bytes("train", options.train_code, err) : std::nullopt;
   if (!route || !train) return kExitFailure;
+  if (!check_input("line description", options.line_path, err) ||
+      !check_input("service description", options.service_path, err)) {
+    return kExitFailure;
+  }
   if (!prepare_output(options.output_directory, err)) return kExitFailure;
   ScenarioModel model;
   model.RouteName = *route;

@@ -13,15 +13,15 @@ namespace fs = std::filesystem;
 void ensure_output_directory(const std::string& path) {
   const std::string dir = path.empty() ? std::string(".") : path;
   if (path_kind(dir) == PathKind::directory) return;
-  // The first part of the path that exists must be a directory; naming it
-  // says more than "cannot create" would.
+  // A part of the path that is a file is named: that says more than "cannot
+  // create" would. ("C:" alone may not stat, so a part that is missing does
+  // not end the walk; all parts after it are missing anyway.)
   fs::path part;
   for (const fs::path& piece : utf8_path(dir)) {
     part /= piece;
     const std::string text = path_utf8(part);
     const PathKind kind = path_kind(text);
-    if (kind == PathKind::missing) break;
-    if (kind != PathKind::directory) throw FileError(text, "is not a directory");
+    if (kind == PathKind::other) throw FileError(text, "is not a directory");
   }
   std::error_code ec;
   fs::create_directories(utf8_path(dir), ec);

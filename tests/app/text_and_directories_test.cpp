@@ -96,7 +96,8 @@ TEST_F(TextAndDirectories, DiagnosticQuotesTheCp1252LineAsUtf8WithTheCaretUnderT
   const std::string quoted = "    stazione, 0, 2, 900, 0,1,0, 1,1,0, 4,1,1, 1, 14,13,0, CITTÀ, stazone\n";
   const auto at = err_text.find(quoted);
   ASSERT_NE(at, std::string::npos) << err_text;
-  const std::string caret_line = err_text.substr(at + quoted.size(), err_text.find('\n', at + quoted.size()) - at - quoted.size());
+  const std::string caret_line =
+      err_text.substr(at + quoted.size(), err_text.find('\n', at + quoted.size()) - at - quoted.size());
   // Under the 's' of "stazone", counted in characters as a terminal shows them.
   EXPECT_EQ(code_points(caret_line), code_points(quoted.substr(0, quoted.find("stazone"))) + 1) << err_text;
   EXPECT_EQ(caret_line.back(), '^');
@@ -136,15 +137,19 @@ TEST_F(TextAndDirectories, RunWritesTheStartUpRunsSixFilesIntoTheNamedDirectory)
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(dir.path() / "out")) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
-  const std::vector<std::string> expected = {
-      "ORSEA_MONTELBA_RX17.dat", "ORSEA_MONTELBA_RX17.sim", "ORSEA_MONTELBA_RX17_note.txt",
-      "ORSEA_MONTELBA_RX17_rallentamenti.txt", "ORSEA_MONTELBA_RX17_scheda_treno.txt", "ORSEA_MONTELBA_linea.dat"};
+  const std::vector<std::string> expected = {"ORSEA_MONTELBA_RX17.dat",
+                                             "ORSEA_MONTELBA_RX17.sim",
+                                             "ORSEA_MONTELBA_RX17_note.txt",
+                                             "ORSEA_MONTELBA_RX17_rallentamenti.txt",
+                                             "ORSEA_MONTELBA_RX17_scheda_treno.txt",
+                                             "ORSEA_MONTELBA_linea.dat"};
   EXPECT_EQ(names, expected);
   // The same bytes as the start-up run beside a copy of the program.
   fs::create_directories(dir.path() / "beside");
   fs::copy_file(SB_PROGRAM, dir.path() / "beside/scenario-builder");
   ASSERT_EQ(run_command("cd / && '" + (dir.path() / "beside/scenario-builder").string() + "' 2>/dev/null"), kExitOk);
-  for (const std::string& name : expected) EXPECT_EQ(read_file(dir.path() / "out" / name), read_file(dir.path() / "beside" / name)) << name;
+  for (const std::string& name : expected)
+    EXPECT_EQ(read_file(dir.path() / "out" / name), read_file(dir.path() / "beside" / name)) << name;
 }
 
 TEST_F(TextAndDirectories, VersionNamesThePlatform) {
