@@ -159,5 +159,16 @@ TEST_F(TextAndDirectories, VersionNamesThePlatform) {
   EXPECT_NE(read_file(out).find("(Linux "), std::string::npos) << read_file(out);
 }
 
+TEST_F(TextAndDirectories, PlotLabelsEveryStationOfTheEmbeddedScenarioOnThePlan) {
+  ASSERT_EQ(run("run scenario"), kExitOk) << err_text;
+  ASSERT_EQ(run("plot scenario -o plan.svg"), kExitOk) << err_text;
+  const std::string svg = read_file(dir.path() / "plan.svg");
+  for (const char* name :
+       {"ORSEA", "VALLEROSA", "CASALPIANO", "SAN LIBERO", "FONTEBRUNA", "ROCCAVIVA", "PRATOLUNGO", "MOLINETTO",
+        "BORGOCERRO", "VALSCURA", "CERVARIA", "PIEVE ALTA", "SELVANERA", "MONTELBA BORGOVECCHIO"}) {
+    EXPECT_NE(svg.find(std::string("class=\"label\">") + name + "</text>"), std::string::npos) << name;
+  }
+}
+
 }  // namespace
 }  // namespace sb
