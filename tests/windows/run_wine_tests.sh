@@ -9,7 +9,7 @@
 #     so while the program is busy; errore's box " Errore n. 1250" (OK only,
 #     no icon, the program's title as caption) is on screen; a key press of
 #     Return dismisses the box and the program ends with status 3;
-#  3. a subcommand started from cmd prints on cmd's console;
+#  3. a subcommand started from cmd prints on cmd's console, letters and all;
 #  4. the console twin scenario-builder.com: cmd finds it before the .exe,
 #     waits for it and gets its exit status and its redirected output; any
 #     folder name works (letters outside the ANSI code page), for the
@@ -214,6 +214,15 @@ if [[ $version_text == *scenario-builder* ]]; then
   pass "a subcommand started from cmd prints on cmd's console"
 else
   fail "nothing on cmd's console from '$exe_path --version' (got '$version_text')"
+fi
+# The twin's text on the console: UTF-8 inside, letters on the screen
+# whatever the console's code page (the refusal quotes the route typed).
+twin_path="Z:$(echo "$windows_build/scenario-builder.com" | tr / '\\')"
+letters_text=$(console_run "$twin_path compile a.txt b.txt --route CITTÀ_ŁÓDŹ")
+if [[ $letters_text == *"'CITTÀ_ŁÓDŹ'"* ]]; then
+  pass "cmd's console shows the letters the twin prints (CITTÀ_ŁÓDŹ)"
+else
+  fail "the console shows '$letters_text' for the route CITTÀ_ŁÓDŹ"
 fi
 
 # 4. The console twin, from cmd, in folders whose names the ANSI code page
