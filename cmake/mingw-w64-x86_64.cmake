@@ -2,7 +2,7 @@
 # threads flavour. Everything is linked statically, so the single .exe runs
 # on a bare Windows without any DLL of the compiler beside it.
 #
-#   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DSB_BUILD_TESTS=OFF
+#   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DBUILD_TESTING=OFF
 #   cmake --build build-win
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

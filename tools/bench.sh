@@ -25,8 +25,8 @@ while [ $# -gt 0 ]; do
 done
 
 tools/deps.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DSB_BUILD_TESTS=OFF -DSB_BENCHMARKS=ON >/dev/null
-cmake --build build-bench -j2 --target scenario-builder run_timed write_once sb_micro >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench --target scenario-builder run_timed write_once sb_micro >/dev/null
 
 inputs="$(mktemp -d -t sb-bench-inputs-XXXXXX)"
 trap 'rm -rf "$inputs"' EXIT

@@ -15,9 +15,8 @@ targets=("$@")
 
 tools/deps.sh
 build=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DSB_FUZZ=ON -DSB_BUILD_TESTS=OFF -DSB_WERROR=ON >/dev/null
-cmake --build "$build" -j2 --target make_fuzz_seeds "${targets[@]}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target make_fuzz_seeds "${targets[@]}"
 
 seeds="$build/seeds"
 rm -rf "$seeds"

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target scenario-builder
+cmake --preset default >/dev/null
+cmake --build --preset default --target scenario-builder
 build/scenario-builder
 ls -l build/ORSEA_MONTELBA*

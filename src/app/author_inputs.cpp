@@ -1,8 +1,7 @@
 #include "app/author_inputs.h"
 
-#include <sys/stat.h>
-
 #include "app/directory_files.h"
+#include "app/file_system.h"
 
 namespace sb {
 
@@ -21,8 +20,8 @@ std::string AuthorInputs::path_of(const std::string& name) const {
 
 bool AuthorInputs::exists(const std::string& name) {
   if (name != line_name_ && name != service_name_) return false;
-  struct stat st {};
-  return ::stat(path_of(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  const PathKind kind = target_kind(path_of(name));
+  return kind != PathKind::missing && kind != PathKind::directory;
 }
 
 std::unique_ptr<InputSource> AuthorInputs::open_input(const std::string& name) {

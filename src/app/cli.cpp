@@ -11,10 +11,14 @@
 #include "app/plot_command.h"
 #include "app/view_command.h"
 #include "app/platform.h"
+#include "app/run_command.h"
 #include "app/run_sequence.h"
 
 #ifndef SB_VERSION
 #define SB_VERSION "0"
+#endif
+#ifndef SB_PLATFORM
+#define SB_PLATFORM "unknown"
 #endif
 
 namespace sb {
@@ -27,13 +31,17 @@ int run_cli(int argc, char** argv) {
       "scenario-builder: compiles the scenario ORSEA_MONTELBA / RX17.\n"
       "Without arguments: writes the embedded documents next to the program, reads them back\n"
       "and writes the compiled files there."};
-  app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION);
+  app.set_version_flag("--version", std::string("scenario-builder ") + SB_VERSION + " (" + SB_PLATFORM + ")");
   // At most one subcommand; anything else on the line is named in the error.
   app.require_subcommand(0, 1);
 
   std::string export_dir = ".";
   auto* exp = app.add_subcommand("export", "Write the five embedded documents into DIR (default: .)");
   exp->add_option("DIR", export_dir, "Directory to write into");
+
+  std::string run_dir;
+  auto* run = app.add_subcommand("run", "The start-up run into DIR instead of next to the program");
+  run->add_option("DIR", run_dir, "Directory to write into (made when missing)")->required();
 
   CompileOptions compile;
   auto* cmp = app.add_subcommand("compile", "Compile a line and a service description into the three compiled files");
@@ -87,6 +95,7 @@ int run_cli(int argc, char** argv) {
   }
 
   if (exp->parsed()) return run_export(export_dir, std::cout, std::cerr);
+  if (run->parsed()) return run_embedded(run_dir, std::cerr);
   if (cmp->parsed()) {
     compile.profile = !no_profile;
     return run_compile(compile, std::cerr);
@@ -96,7 +105,8 @@ int run_cli(int argc, char** argv) {
   if (vw->parsed()) return run_view(view_paths, view_output, std::cerr);
   if (dec->parsed()) return run_decompile(decompile, std::cout, std::cerr);
   if (dif->parsed()) return run_diff(diff_a, diff_b, diff_json, std::cout, std::cerr);
-  std::cerr << "scenario-builder: a command is needed (export, compile, inspect, plot, view, decompile, diff); see --help\n";
+  std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff); "
+               "see --help\n";
   return kExitFailure;
 }
 

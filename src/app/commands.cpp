@@ -1,16 +1,19 @@
 #include "app/commands.h"
 
-#include <sys/stat.h>
-
+#include <optional>
+#include <stdexcept>
 #include <string_view>
 
 #include "app/author_inputs.h"
+#include "app/cp1252_names.h"
 #include "app/diagnostic_printer.h"
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
 #include "app/exit_status.h"
+#include "app/output_directory.h"
 #include "app/platform.h"
 #include "compile/track_completion.h"
+#include "documents/cp1252.h"
 #include "documents/scenario_documents.h"
 #include "model/file_names.h"
 
@@ -18,9 +21,15 @@ namespace sb {
 
 namespace {
 
-bool is_directory(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+// An output directory named on the command line is made when missing.
+bool prepare_output(const std::string& directory, std::ostream& err) {
+  try {
+    ensure_output_directory(directory);
+    return true;
+  } catch (const FileError& e) {
+    err << "scenario-builder: " << e.what() << '\n';
+    return false;
+  }
 }
 
 // An input the author named must be a readable file before anything starts.
@@ -50,13 +59,35 @@ bool check_identifier(const std::string& what, const std::string& id, std::ostre
   return true;
 }
 
+// The identifiers are typed as UTF-8 text and stored as cp1252, the
+// simulator's encoding: the header file and the check codes get one byte per
+// letter, the same on every platform. A letter cp1252 lacks is refused.
+std::optional<std::string> identifier_bytes(const std::string& what, const std::string& id, std::ostream& err) {
+  std::string bytes;
+  for (std::size_t i = 0; i < id.size();) {
+    std::size_t end = i + 1;
+    while (end < id.size() && (static_cast<unsigned char>(id[end]) & 0xC0) == 0x80) ++end;
+    const std::string letter = id.substr(i, end - i);
+    try {
+      bytes += utf8_to_cp1252(letter);
+    } catch (const std::invalid_argument&) {
+      err << "scenario-builder: " << what << " '" << id << "': ";
+      if (letter.size() == 1 && static_cast<unsigned char>(letter[0]) >= 0x80) {
+        err << "the text is not UTF-8\n";
+      } else {
+        err << "'" << letter << "' has no place in the simulator's character set (Windows-1252)\n";
+      }
+      return std::nullopt;
+    }
+    i = end;
+  }
+  return bytes;
+}
+
 }  // namespace
 
 int run_export(const std::string& directory, std::ostream& out, std::ostream& err) {
-  if (!is_directory(directory)) {
-    err << "scenario-builder: " << directory << ": not a directory\n";
-    return kExitFailure;
-  }
+  if (!prepare_output(directory, err)) return kExitFailure;
   DirectoryFiles files(directory, separator());
   ScenarioModel model;
   model.RouteName = "ORSEA_MONTELBA";
@@ -75,23 +106,24 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
 }
 
 int run_compile(const CompileOptions& options, std::ostream& err) {
+  if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
+    return kExitFailure;
+  }
+  const auto route = identifier_bytes("route", options.route_name, err);
+  const auto train = route ? identifier_bytes("train", options.train_code, err) : std::nullopt;
+  if (!route || !train) return kExitFailure;
   if (!check_input("line description", options.line_path, err) ||
       !check_input("service description", options.service_path, err)) {
     return kExitFailure;
   }
-  if (!is_directory(options.output_directory)) {
-    err << "scenario-builder: " << options.output_directory << ": not a directory\n";
-    return kExitFailure;
-  }
-  if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
-    return kExitFailure;
-  }
+  if (!prepare_output(options.output_directory, err)) return kExitFailure;
   ScenarioModel model;
-  model.RouteName = options.route_name;
-  model.TrainCode = options.train_code;
+  model.RouteName = *route;
+  model.TrainCode = *train;
   AuthorInputs inputs(line_description_name(model.RouteName), options.line_path,
                       service_description_name(model.RouteName, model.TrainCode), options.service_path);
-  DirectoryFiles outputs(options.output_directory, separator());
+  DirectoryFiles directory(options.output_directory, separator());
+  Cp1252NamedFiles outputs(directory);
   DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
   model.diagnostics.sink = &printer;
   try {

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/utf8_paths.h"
+
 namespace sb {
 
 namespace fs = std::filesystem;
@@ -20,7 +22,7 @@ bool ends_with(const std::string& s, const std::string& tail) {
 std::string canonical_text(const fs::path& dir) {
   std::error_code ec;
   const fs::path c = fs::weakly_canonical(dir, ec);
-  return ec ? dir.string() : c.string();
+  return path_utf8(ec ? dir : c);
 }
 
 bool is_file(const fs::path& p) {
@@ -33,7 +35,7 @@ std::vector<std::string> names_in(const fs::path& dir, const std::string& head, 
   std::vector<std::string> found;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = path_utf8(entry.path().filename());
     if (name.size() > head.size() + tail.size() && name.compare(0, head.size(), head) == 0 && ends_with(name, tail) &&
         is_file(entry.path())) {
       found.push_back(name);
@@ -48,7 +50,7 @@ std::vector<std::string> names_in(const fs::path& dir, const std::string& head, 
 std::string profile_for(const fs::path& dir, const std::string& stem) {
   for (std::size_t cut = stem.rfind('_'); cut != std::string::npos && cut > 0; cut = stem.rfind('_', cut - 1)) {
     const std::string name = stem.substr(0, cut) + kProfileSuffix;
-    if (is_file(dir / name)) return name;
+    if (is_file(dir / utf8_path(name))) return name;
   }
   return {};
 }
@@ -57,8 +59,8 @@ std::string profile_for(const fs::path& dir, const std::string& stem) {
 LocatedScenario from_stem(const fs::path& dir, const std::string& stem) {
   LocatedScenario s;
   s.directory = canonical_text(dir);
-  if (is_file(dir / (stem + ".sim"))) s.names.header = stem + ".sim";
-  if (is_file(dir / (stem + ".dat"))) s.names.track = stem + ".dat";
+  if (is_file(dir / utf8_path(stem + ".sim"))) s.names.header = stem + ".sim";
+  if (is_file(dir / utf8_path(stem + ".dat"))) s.names.track = stem + ".dat";
   s.names.profile = profile_for(dir, stem);
   return s;
 }
@@ -72,7 +74,7 @@ std::string list(const std::vector<std::string>& names) {
 LocatedScenario from_directory(const fs::path& dir) {
   const auto headers = names_in(dir, "", ".sim");
   if (headers.size() > 1) {
-    throw LocationError(dir.string() + " holds several scenarios (" + list(headers) + "): name one of these files");
+    throw LocationError(path_utf8(dir) + " holds several scenarios (" + list(headers) + "): name one of these files");
   }
   if (headers.size() == 1) return from_stem(dir, headers[0].substr(0, headers[0].size() - 4));
   const auto profiles = names_in(dir, "", kProfileSuffix);
@@ -82,7 +84,7 @@ LocatedScenario from_directory(const fs::path& dir) {
     s.names.profile = profiles[0];
     return s;
   }
-  throw LocationError(dir.string() + " holds no compiled scenario (no ROUTE_TRAIN.sim file)");
+  throw LocationError(path_utf8(dir) + " holds no compiled scenario (no ROUTE_TRAIN.sim file)");
 }
 
 LocatedScenario from_profile(const fs::path& dir, const std::string& name) {
@@ -101,13 +103,13 @@ LocatedScenario from_profile(const fs::path& dir, const std::string& name) {
 }  // namespace
 
 LocatedScenario locate_compiled(const std::string& path) {
-  const fs::path p(path);
+  const fs::path p = utf8_path(path);
   std::error_code ec;
   if (fs::is_directory(p, ec)) return from_directory(p);
   if (!fs::exists(p, ec)) throw LocationError(path + ": no such file or directory");
   fs::path dir = p.parent_path();
   if (dir.empty()) dir = ".";
-  const std::string name = p.filename().string();
+  const std::string name = path_utf8(p.filename());
   if (ends_with(name, kProfileSuffix)) return from_profile(dir, name);
   if (ends_with(name, ".sim") || ends_with(name, ".dat")) {
     LocatedScenario s = from_stem(dir, name.substr(0, name.size() - 4));

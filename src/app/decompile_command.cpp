@@ -6,6 +6,8 @@
 #include "app/compiled_input.h"
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
+#include "app/output_directory.h"
+#include "documents/cp1252.h"
 #include "app/exit_status.h"
 #include "author/decompile.h"
 #include "model/file_names.h"
@@ -38,10 +40,6 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     err << kCommand << "name a directory or a compiled file, and the output directory with -o DIR\n";
     return kExitFailure;
   }
-  if (!std::filesystem::is_directory(options.output_directory)) {
-    err << kCommand << options.output_directory << ": not a directory\n";
-    return kExitFailure;
-  }
   try {
     const LoadedScenario s = load_scenario(options.paths);
     if (!s.decoded.header || !s.decoded.track || !s.decoded.valid()) {
@@ -49,8 +47,9 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
       err << kCommand << "the files are not valid; nothing written\n";
       return kExitFailure;
     }
-    const std::string route = options.route_name.empty() ? s.bytes.route : options.route_name;
-    const std::string train = options.train_code.empty() ? s.bytes.train : options.train_code;
+    // The stored identifiers are cp1252; file names are UTF-8 text.
+    const std::string route = options.route_name.empty() ? cp1252_to_utf8(s.bytes.route) : options.route_name;
+    const std::string train = options.train_code.empty() ? cp1252_to_utf8(s.bytes.train) : options.train_code;
     if (!usable_identifier(route) || !usable_identifier(train)) {
       err << kCommand << "the identifiers \"" << route << "\" and \"" << train
           << "\" cannot name files; give others with --route and --train\n";
@@ -66,6 +65,7 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     const RoundTrip proof = check_round_trip(d, s.bytes);
 
     const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    ensure_output_directory(options.output_directory);
     DirectoryFiles target(options.output_directory, separator);
     DirectoryLock lock(options.output_directory, separator);
     const std::string line_name = line_description_name(route);

@@ -24,7 +24,7 @@ class DiagnosticPrinter : public DiagnosticSink {
   int warnings() const { return warnings_; }
 
  private:
-  void print(const SourcePlace& where, const std::string& text);
+  void print(const SourcePlace& where, const std::string& cp1252_text);
   void quote(const SourcePlace& where);
   static std::string line_of(const std::string& path, int n);
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/file_system.h"
+#include "app/utf8_paths.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -64,7 +65,7 @@ bool DirectoryLock::try_take() {
   // Delete-on-close takes the file away with the last handle, also when the
   // process dies. A file whose deletion is pending can still be locked by a
   // waiter that opened it earlier: that lock is worthless, so it is dropped.
-  const HANDLE h = CreateFileW(wide_path(path_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+  const HANDLE h = CreateFileW(widen(path_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
                                nullptr);

@@ -1,5 +1,7 @@
 #include "app/file_system.h"
 
+#include "app/utf8_paths.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -75,24 +77,22 @@ void note_errno() { last_error = std::strerror(errno); }
 
 #ifdef _WIN32
 
-std::wstring wide_path(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
-
 PathKind path_kind(const std::string& path) {
-  const DWORD a = GetFileAttributesW(wide_path(path).c_str());
+  const DWORD a = GetFileAttributesW(widen(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return PathKind::missing;
   if (a & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::link;
   if (a & FILE_ATTRIBUTE_DIRECTORY) return PathKind::directory;
   return PathKind::file;
 }
 
+PathKind target_kind(const std::string& path) {
+  struct _stat64 st {};
+  if (_wstat64(widen(path).c_str(), &st) != 0) return PathKind::missing;
+  return (st.st_mode & _S_IFMT) == _S_IFDIR ? PathKind::directory : PathKind::file;
+}
+
 std::FILE* open_for_reading(const std::string& path) {
-  const HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     note_windows_error();
@@ -104,7 +104,7 @@ std::FILE* open_for_reading(const std::string& path) {
 std::FILE* create_new_file(const std::string& path) {
   // CREATE_NEW fails on any name that exists, a link (even a dangling one)
   // included, so nothing is ever opened through a name planted beforehand.
-  const HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+  const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     note_windows_error();
@@ -114,13 +114,13 @@ std::FILE* create_new_file(const std::string& path) {
 }
 
 bool rename_file(const std::string& from, const std::string& to) {
-  if (MoveFileExW(wide_path(from).c_str(), wide_path(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   note_windows_error();
   return false;
 }
 
 bool remove_file(const std::string& path) {
-  if (DeleteFileW(wide_path(path).c_str())) return true;
+  if (DeleteFileW(widen(path).c_str())) return true;
   note_windows_error();
   return false;
 }
@@ -136,6 +136,13 @@ PathKind path_kind(const std::string& path) {
   if (S_ISDIR(st.st_mode)) return PathKind::directory;
   if (S_ISREG(st.st_mode)) return PathKind::file;
   return PathKind::other;
+}
+
+PathKind target_kind(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return PathKind::missing;
+  if (S_ISDIR(st.st_mode)) return PathKind::directory;
+  return S_ISREG(st.st_mode) ? PathKind::file : PathKind::other;
 }
 
 std::FILE* open_for_reading(const std::string& path) {

@@ -13,6 +13,8 @@ enum class PathKind { missing, file, directory, link, other };
 
 // What stands at `path`, without following a link there.
 PathKind path_kind(const std::string& path);
+// What `path` leads to, following links (for what the author names).
+PathKind target_kind(const std::string& path);
 
 // Opens an existing file for reading; nullptr with errno set on failure.
 std::FILE* open_for_reading(const std::string& path);
@@ -34,10 +36,5 @@ std::string last_error_text();
 // This process's identifier, for names unique to a writer and for telling
 // who holds a lock.
 unsigned long current_process_id();
-
-#ifdef _WIN32
-// A UTF-8 path as the wide-character calls take it.
-std::wstring wide_path(const std::string& utf8);
-#endif
 
 }  // namespace sb

@@ -1,4 +1,6 @@
 #include <csignal>
+#include <string>
+#include <vector>
 
 #include "app/cli.h"
 #include "app/large_table_advice.h"
@@ -11,6 +13,10 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
   sb::install_large_table_advice();
-  if (argc > 1) sb::attach_parent_console();
-  return sb::run_cli(argc, argv);
+  std::vector<std::string> arguments = sb::command_line_arguments(argc, argv);
+  if (arguments.size() > 1) sb::attach_parent_console();
+  std::vector<char*> pointers;
+  for (std::string& a : arguments) pointers.push_back(a.data());
+  pointers.push_back(nullptr);
+  return sb::run_cli(static_cast<int>(arguments.size()), pointers.data());
 }

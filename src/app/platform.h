@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace sb {
 
@@ -30,6 +31,10 @@ Platform& native_platform();
 // Gives a windowed program started from a console that console's standard
 // streams, so the subcommands can talk to it; nothing where streams exist.
 void attach_parent_console();
+
+// The program's arguments as UTF-8 text (argv[0] first). On Windows they are
+// taken from the wide command line, so no typed letter is lost.
+std::vector<std::string> command_line_arguments(int argc, char** argv);
 
 // Starts a thread meant to work beside the calling one (the writer of a
 // large file). Where the system allows it, the new thread begins on another

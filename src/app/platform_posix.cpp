@@ -45,6 +45,11 @@ Platform& native_platform() {
 
 void attach_parent_console() {}  // a POSIX program always has its streams
 
+// The terminal's bytes, as they came.
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 std::thread start_beside(std::function<void()> body) {
 #ifdef __linux__
   const int caller = sched_getcpu();

@@ -1,14 +1,18 @@
 // The Windows platform: the window Form1 with its label "Attendere", the
-// program's own directory, and the plain OK message box. The run never
+// program's own directory, and the plain OK message box; the command line
+// and the console, in UTF-8 whatever the system's code pages. The run never
 // enters a message loop; the window is painted once when it is shown, and
 // afterwards only a message box's own modal loop serves it.
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include <iostream>
 #include <streambuf>
 #include <string>
 
 #include "app/platform.h"
+#include "app/utf8_paths.h"
 
 namespace sb {
 
@@ -30,15 +34,16 @@ constexpr int kLabelWidthTwips = 2652;
 constexpr int kLabelHeightTwips = 792;
 constexpr int kTwipsPerInch = 1440;
 
-// The full path of the program file, however long.
+// The full path of the program file, however long, in UTF-8: the folder may
+// hold letters the ANSI code page lacks.
 std::string module_path() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return {};
     if (n < path.size()) {
       path.resize(n);
-      return path;
+      return narrow(path);
     }
     path.resize(path.size() * 2);
   }
@@ -75,9 +80,15 @@ LRESULT CALLBACK form_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
 }
 
 // Writes a C++ stream's characters straight to a Windows handle, unbuffered.
+// The program's text is UTF-8: a console gets it as UTF-16 through
+// WriteConsoleW (right in any console code page, and the console's code page
+// is left as the user set it); a file or a pipe gets the UTF-8 bytes.
 class HandleBuffer : public std::streambuf {
  public:
-  explicit HandleBuffer(HANDLE handle) : handle_(handle) {}
+  explicit HandleBuffer(HANDLE handle) : handle_(handle) {
+    DWORD mode = 0;
+    console_ = GetConsoleMode(handle, &mode) != 0;
+  }
 
  protected:
   int_type overflow(int_type c) override {
@@ -89,11 +100,33 @@ class HandleBuffer : public std::streambuf {
 
  private:
   bool put(const char* s, std::streamsize n) {
+    if (!console_) {
+      DWORD written = 0;
+      return WriteFile(handle_, s, static_cast<DWORD>(n), &written, nullptr) && written == static_cast<DWORD>(n);
+    }
+    // A character split between two writes waits for its last bytes.
+    pending_.append(s, static_cast<std::size_t>(n));
+    const std::size_t whole = complete_prefix(pending_);
+    const std::wstring text = widen(pending_.substr(0, whole));
+    pending_.erase(0, whole);
     DWORD written = 0;
-    return WriteFile(handle_, s, static_cast<DWORD>(n), &written, nullptr) && written == static_cast<DWORD>(n);
+    return text.empty() || WriteConsoleW(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
+
+  // The length of `s` without an unfinished UTF-8 sequence at its end.
+  static std::size_t complete_prefix(const std::string& s) {
+    for (std::size_t back = 1; back <= 3 && back <= s.size(); ++back) {
+      const auto b = static_cast<unsigned char>(s[s.size() - back]);
+      if ((b & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+      const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+      return length > back ? s.size() - back : s.size();
+    }
+    return s.size();
   }
 
   HANDLE handle_;
+  bool console_ = false;
+  std::string pending_;
 };
 
 class Win32Platform : public Platform {
@@ -141,8 +174,9 @@ class Win32Platform : public Platform {
   }
 
   void message_box(const std::string& text) override {
-    // OK only, no icon; the caption is the program's title.
-    MessageBoxA(form_, text.c_str(), program_title().c_str(), MB_OK);
+    // OK only, no icon; the caption is the program's title. The text may name
+    // a file in a folder whose letters the ANSI code page lacks.
+    MessageBoxW(form_, widen(text).c_str(), widen(program_title()).c_str(), MB_OK);
   }
 
   void close_wait_window() override {
@@ -192,26 +226,36 @@ std::thread start_beside(std::function<void()> body) { return std::thread(std::m
 
 void attach_parent_console() {
   // A windowed program started from a console has no standard streams, and
-  // the C runtime cannot reopen them; the C++ streams the subcommands write
-  // to are pointed at the console's handles instead. A stream that was
-  // redirected to a file or a pipe has a handle and is left alone.
+  // the C runtime cannot reopen them: it borrows its parent's console. A
+  // stream redirected to a file or a pipe has a handle and keeps it.
   const auto missing = [](DWORD which) {
     const HANDLE h = GetStdHandle(which);
     return h == nullptr || h == INVALID_HANDLE_VALUE;
   };
-  const bool no_out = missing(STD_OUTPUT_HANDLE);
-  const bool no_err = missing(STD_ERROR_HANDLE);
-  if (!no_out && !no_err) return;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  if (no_out && !missing(STD_OUTPUT_HANDLE)) {
+  if (missing(STD_OUTPUT_HANDLE) || missing(STD_ERROR_HANDLE)) AttachConsole(ATTACH_PARENT_PROCESS);
+  // Either way the C++ streams write to the handles themselves, so that the
+  // program's UTF-8 text reaches a console as the letters it holds.
+  if (!missing(STD_OUTPUT_HANDLE)) {
     static HandleBuffer out(GetStdHandle(STD_OUTPUT_HANDLE));
     std::cout.rdbuf(&out);
   }
-  if (no_err && !missing(STD_ERROR_HANDLE)) {
+  if (!missing(STD_ERROR_HANDLE)) {
     static HandleBuffer err(GetStdHandle(STD_ERROR_HANDLE));
     std::cerr.rdbuf(&err);
     std::clog.rdbuf(&err);
   }
+}
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  // The C runtime's argv went through the ANSI code page; the wide command
+  // line holds every letter the author typed.
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(narrow(wide[i]));
+  LocalFree(wide);
+  return arguments;
 }
 
 }  // namespace sb

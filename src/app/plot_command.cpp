@@ -6,6 +6,8 @@
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
 #include "app/exit_status.h"
+#include "app/output_directory.h"
+#include "app/utf8_paths.h"
 #include "author/svg_plot.h"
 
 namespace sb {
@@ -29,11 +31,12 @@ int run_plot(const std::vector<std::string>& paths, const std::string& svg_path,
       return kExitFailure;
     }
     const std::string svg = scenario_svg(s);
-    const std::filesystem::path out(svg_path);
-    const std::string dir = out.parent_path().empty() ? std::string(".") : out.parent_path().string();
+    const std::filesystem::path out = utf8_path(svg_path);
+    const std::string dir = out.parent_path().empty() ? std::string(".") : path_utf8(out.parent_path());
+    ensure_output_directory(dir);
     DirectoryFiles target(dir, separator);
     DirectoryLock lock(dir, separator);
-    target.replace(out.filename().string(), [&](OutputSink& sink) { sink.write_at(0, svg.data(), svg.size()); });
+    target.replace(path_utf8(out.filename()), [&](OutputSink& sink) { sink.write_at(0, svg.data(), svg.size()); });
     if (!s.valid()) {
       err << "scenario-builder plot: drawn, but the files hold " << s.findings.size()
           << " faults (scenario-builder inspect lists them)\n";

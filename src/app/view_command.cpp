@@ -5,6 +5,8 @@
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
+#include "app/output_directory.h"
+#include "app/utf8_paths.h"
 #include "app/exit_status.h"
 #include "author/view_page.h"
 #include "documents/cp1252.h"
@@ -44,11 +46,12 @@ int run_view(const std::vector<std::string>& paths, const std::string& html_path
       return kExitFailure;
     }
     const std::string page = view_page(s, page_title(located[0], s));
-    const std::filesystem::path out(html_path);
-    const std::string dir = out.parent_path().empty() ? std::string(".") : out.parent_path().string();
+    const std::filesystem::path out = utf8_path(html_path);
+    const std::string dir = out.parent_path().empty() ? std::string(".") : path_utf8(out.parent_path());
+    ensure_output_directory(dir);
     DirectoryFiles target(dir, separator);
     DirectoryLock lock(dir, separator);
-    target.replace(out.filename().string(), [&](OutputSink& sink) { sink.write_at(0, page.data(), page.size()); });
+    target.replace(path_utf8(out.filename()), [&](OutputSink& sink) { sink.write_at(0, page.data(), page.size()); });
     if (!s.valid()) {
       err << "scenario-builder view: written, but the files hold " << s.findings.size()
           << " faults (listed in the page; scenario-builder inspect lists them too)\n";

@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <sstream>
 
-#include "documents/cp1252.h"
+#include "author/label_layout.h"
 #include "decode/cell_description.h"
+#include "documents/cp1252.h"
 #include "decode/header_values.h"
 #include "decode/plan_summary.h"
 
@@ -110,10 +111,17 @@ void draw_plan(std::ostream& o, const CompiledScenario& s) {
   const PlanView v{std::min((kPlotWidth - 2 * margin) / dx, (kPlanHeight - 2 * margin) / dy),
                    (sum.min_x + sum.max_x) / 2, (sum.min_y + sum.max_y) / 2};
 
+  // Labels keep clear of the panel's edge, the track, the marks and each
+  // other; stations first (each may move out on a leader line), then the
+  // kilometres and the signals, which are left out where there is no room.
+  LabelLayout labels({kLeft + 2, kPlanTop + 2, kLeft + kPlotWidth - 2, kPlanTop + kPlanHeight - 2});
   for (const auto& piece : thin_plan(plan, kPlanPointsDrawn)) {
     o << "<polyline class=\"track\" points=\"";
     for (const PlanPoint& p : piece) o << num(v.px(p.x)) << ',' << num(v.py(p.y)) << ' ';
     o << "\"/>\n";
+    for (std::size_t i = 1; i < piece.size(); ++i) {
+      labels.add_segment(v.px(piece[i - 1].x), v.py(piece[i - 1].y), v.px(piece[i].x), v.py(piece[i].y));
+    }
   }
   // Scale bar: a round length near a fifth of the panel.
   const double bar = nice_step(kPlotWidth / 5 / v.scale, 1);
@@ -122,38 +130,66 @@ void draw_plan(std::ostream& o, const CompiledScenario& s) {
   o << "<line class=\"axis\" x1=\"" << num(bx) << "\" y1=\"" << num(by) << "\" x2=\"" << num(bx + bar * v.scale)
     << "\" y2=\"" << num(by) << "\"/>\n";
   text(o, bx, by - 4, bar >= 1000 ? label(bar / 1000) + " km" : label(bar) + " m", " class=\"small\"");
+  labels.add_box({bx, by - 16, bx + bar * v.scale, by + 2});
 
-  const double km_step = nice_step(static_cast<double>(sum.last_metre) / 1000, 40);
-  for (double km = 0; km * 1000 <= static_cast<double>(sum.last_metre); km += km_step) {
-    const auto p = plan_point(plan, static_cast<std::int64_t>(std::llround(km * 1000)));
-    if (!p) continue;
-    o << "<circle class=\"km\" cx=\"" << num(v.px(p->x)) << "\" cy=\"" << num(v.py(p->y)) << "\" r=\"2\"/>\n";
-    text(o, v.px(p->x) + 4, v.py(p->y) + 12, "km " + label(km), " class=\"small\"");
-  }
+  struct Anchor {
+    double x, y;
+    std::string text;
+  };
+  std::vector<Anchor> stations, kms, signals;
   if (s.header) {
     for (const HeaderItem& st : stations_of(s.header->entries, s.header->records)) {
       const auto p = plan_point(plan, st.data->position);
       if (!p) continue;
-      o << "<rect class=\"station\" x=\"" << num(v.px(p->x) - 4) << "\" y=\"" << num(v.py(p->y) - 4)
-        << "\" width=\"8\" height=\"8\"/>\n";
-      text(o, v.px(p->x) + 7, v.py(p->y) - 5, escaped(st.data->name), " class=\"label\"");
+      const Anchor a{v.px(p->x), v.py(p->y), escaped(st.data->name)};
+      o << "<rect class=\"station\" x=\"" << num(a.x - 4) << "\" y=\"" << num(a.y - 4)
+        << "\" width=\"8\" height=\"8\"><title>" << a.text << "</title></rect>\n";
+      labels.add_box({a.x - 4, a.y - 4, a.x + 4, a.y + 4});
+      stations.push_back(a);
     }
+  }
+  const double km_step = nice_step(static_cast<double>(sum.last_metre) / 1000, 40);
+  for (double km = 0; km * 1000 <= static_cast<double>(sum.last_metre); km += km_step) {
+    const auto p = plan_point(plan, static_cast<std::int64_t>(std::llround(km * 1000)));
+    if (!p) continue;
+    const Anchor a{v.px(p->x), v.py(p->y), "km " + label(km)};
+    o << "<circle class=\"km\" cx=\"" << num(a.x) << "\" cy=\"" << num(a.y) << "\" r=\"2\"/>\n";
+    labels.add_box({a.x - 2, a.y - 2, a.x + 2, a.y + 2});
+    kms.push_back(a);
   }
   if (s.track) {
     const auto& cells = *s.track;
-    const auto signals = static_cast<std::size_t>(std::count_if(cells.begin(), cells.end(), [](const TrackCell& c) { return c.kind == 1; }));
+    const auto count = static_cast<std::size_t>(
+        std::count_if(cells.begin(), cells.end(), [](const TrackCell& c) { return c.kind == 1; }));
     std::size_t n = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
       if (cells[i].kind != 1) continue;
       ++n;
       const auto p = plan_point(plan, object_position(1, i));
       if (!p) continue;
-      o << "<circle class=\"signal\" cx=\"" << num(v.px(p->x)) << "\" cy=\"" << num(v.py(p->y)) << "\" r=\"3\"/>\n";
-      if (signals <= kMaxSignalLabels) {
-        text(o, v.px(p->x) - 4, v.py(p->y) + 14, "S" + std::to_string(n), " class=\"small signal-label\"");
-      }
+      const Anchor a{v.px(p->x), v.py(p->y), "S" + std::to_string(n)};
+      o << "<circle class=\"signal\" cx=\"" << num(a.x) << "\" cy=\"" << num(a.y) << "\" r=\"3\"/>\n";
+      labels.add_box({a.x - 3, a.y - 3, a.x + 3, a.y + 3});
+      if (count <= kMaxSignalLabels) signals.push_back(a);
     }
   }
+  const auto place_all = [&](const std::vector<Anchor>& anchors, double size, double clearance, bool far,
+                             const char* cls) {
+    for (const Anchor& a : anchors) {
+      const auto spot = labels.place(a.x, a.y, text_width(a.text, size), size * 1.2, clearance, far);
+      if (!spot) continue;
+      const Box& b = spot->box;
+      if (spot->leader) {
+        const double ex = std::clamp(a.x, b.x0, b.x1), ey = std::clamp(a.y, b.y0, b.y1);
+        o << "<line class=\"leader\" x1=\"" << num(a.x) << "\" y1=\"" << num(a.y) << "\" x2=\"" << num(ex)
+          << "\" y2=\"" << num(ey) << "\"/>\n";
+      }
+      text(o, b.x0 + 1, b.y1 - size * 0.28, a.text, cls);
+    }
+  };
+  place_all(stations, 11, 4, true, " class=\"label\"");
+  place_all(kms, 10, 2, false, " class=\"small\"");
+  place_all(signals, 10, 3, false, " class=\"small signal-label\"");
 }
 
 // --- profiles ----------------------------------------------------------------
@@ -242,6 +278,7 @@ const char* kStyle =
     ".small { font-size: 10px; }\n"
     ".label { font-size: 11px; fill: #0a3d7a; }\n"
     ".signal-label { fill: #b00; }\n"
+    ".leader { stroke: #0a3d7a; stroke-width: 0.6; }\n"
     ".panel { fill: #fbfbf8; stroke: #999; }\n"
     ".grid { stroke: #ddd; stroke-width: 1; }\n"
     ".axis { stroke: #222; stroke-width: 2; }\n"

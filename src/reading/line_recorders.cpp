@@ -45,8 +45,8 @@ std::array<Triple, 3> marker_order(const Triple& t3, const Triple& t2, const Tri
   return out;
 }
 
-// An integer product of the original arithmetic; one that leaves 32 bits is
-// a run-time failure there too.
+// A product of 32-bit integers, as the stored values are computed; one that
+// leaves 32 bits is a run-time failure of the reading, not a wrapped value.
 std::int32_t product32(std::int32_t a, std::int32_t b) {
   const std::int64_t p = static_cast<std::int64_t>(a) * b;
   if (p < std::numeric_limits<std::int32_t>::min() || p > std::numeric_limits<std::int32_t>::max()) {

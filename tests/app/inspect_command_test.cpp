@@ -193,7 +193,7 @@ TEST_F(EmbeddedScenario, PlotIsValidXmlAndRendersToAPng) {
   std::ostringstream err;
   ASSERT_EQ(run_plot({files().string()}, svg.string(), err), kExitOk) << err.str();
   const std::string text = read_file(svg);
-  for (const char* expected : {"ORSEA_MONTELBA / RX17", "MONTELBA BORGOVECCHIO", "speed limit", "gradient", "adhesion", ">S38<"}) {
+  for (const char* expected : {"ORSEA_MONTELBA / RX17", "MONTELBA BORGOVECCHIO", "speed limit", "gradient", "adhesion", ">S1<"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(run_command("xmllint --noout '" + svg.string() + "'"), 0);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -117,10 +118,14 @@ TEST_F(ViewOfTheEmbeddedScenario, BrokenInputGetsAPageWhenItCanBeDrawnAndNoneWhe
   }
 }
 
-TEST_F(ViewOfTheEmbeddedScenario, AnUnwritablePlaceIsAFailureAndUsageIsChecked) {
+TEST_F(ViewOfTheEmbeddedScenario, AMissingFolderIsMadeAFileInTheWayIsAFailureAndUsageIsChecked) {
   std::ostringstream err;
-  EXPECT_EQ(run_view({files().string()}, (files() / "no-such-dir" / "page.html").string(), err), kExitFailure);
-  EXPECT_FALSE(fs::exists(files() / "no-such-dir"));
+  EXPECT_EQ(run_view({files().string()}, (files() / "new" / "dir" / "page.html").string(), err), kExitOk) << err.str();
+  EXPECT_TRUE(fs::is_regular_file(files() / "new" / "dir" / "page.html"));
+  const fs::path in_the_way = files() / "a-file";
+  std::ofstream(in_the_way) << "x";
+  EXPECT_EQ(run_view({files().string()}, (in_the_way / "page.html").string(), err), kExitFailure);
+  EXPECT_NE(err.str().find(in_the_way.string()), std::string::npos) << err.str();
   EXPECT_EQ(run_view({}, "x.html", err), kExitFailure);
   EXPECT_EQ(run_view({files().string()}, "", err), kExitFailure);
 }

@@ -10,7 +10,12 @@
 #     so while the program is busy; errore's box " Errore n. 1250" (OK only,
 #     no icon, the program's title as caption) is on screen; a key press of
 #     Return dismisses the box and the program ends with status 3;
-#  3. a subcommand started from cmd prints on cmd's console.
+#  3. a subcommand started from cmd prints on cmd's console, letters and all;
+#  4. the console twin scenario-builder.com: cmd finds it before the .exe,
+#     waits for it and gets its exit status and its redirected output; any
+#     folder name works (letters outside the ANSI code page), for the
+#     start-up run of the windowed program and for compile; identifiers are
+#     stored as cp1252 exactly as on Linux; diagnostics are UTF-8.
 #
 # usage: run_wine_tests.sh LINUX_BUILD_DIR WINDOWS_BUILD_DIR
 # Screenshots and the window report land in WINDOWS_BUILD_DIR/wine-artefacts.
@@ -29,7 +34,7 @@ pass() { echo "ok:   $*"; }
 missing=()
 for tool in wine Xvfb xdotool import timeout python3 script x86_64-w64-mingw32-objdump; do command -v "$tool" >/dev/null || missing+=("$tool"); done
 [[ -x $linux_build/scenario-builder ]] || missing+=("$linux_build/scenario-builder")
-for exe in scenario-builder.exe tests/windows/platform_probe.exe tests/windows/window_inspector.exe; do
+for exe in scenario-builder.exe scenario-builder.com tests/windows/platform_probe.exe tests/windows/window_inspector.exe; do
   [[ -f $windows_build/$exe ]] || missing+=("$windows_build/$exe")
 done
 if ((${#missing[@]})); then
@@ -58,6 +63,9 @@ export WINEPREFIX=$windows_build/wine-prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine turns the environment and the arguments into UTF-16 through the
+# locale's encoding: UTF-8, so folder names reach the program intact.
+export LC_ALL=C.UTF-8
 
 # A virtual display; Xvfb picks a free number and writes it down.
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$scratch/display" 2>"$artefacts/xvfb.log" &
@@ -107,6 +115,8 @@ headers=$(x86_64-w64-mingw32-objdump -p "$windows_build/scenario-builder.exe")
 grep -q 'Subsystem.*Windows GUI' <<<"$headers" && pass "the .exe is a windowed program" || fail "the .exe is not a windowed program"
 foreign=$(sed -n 's/.*DLL Name: //p' <<<"$headers" | grep -viE '^(kernel32|user32|gdi32|msvcrt|advapi32|shell32|ole32|ws2_32)\.dll$')
 [[ -z $foreign ]] && pass "the .exe needs only Windows' own DLLs" || fail "the .exe needs: $(echo $foreign)"
+twin_headers=$(x86_64-w64-mingw32-objdump -p "$windows_build/scenario-builder.com")
+grep -q 'Subsystem.*Windows CUI' <<<"$twin_headers" && pass "the .com is a console program" || fail "the .com is not a console program"
 
 # 1. The run without arguments, Windows against Linux.
 mkdir "$scratch/linux" "$scratch/windows"
@@ -119,6 +129,7 @@ elif [[ $windows_status != "$linux_status" ]]; then
 else
   pass "the Windows program ends by itself with the Linux program's status $linux_status"
 fi
+[[ ! -s $scratch/windows.out ]] || fail "the windowed start-up run wrote to a console: $(tr -d '\r' <"$scratch/windows.out")"
 if [[ $linux_status == 0 ]]; then
   expected="ORSEA_MONTELBA_RX17.dat ORSEA_MONTELBA_RX17.sim ORSEA_MONTELBA_RX17_note.txt ORSEA_MONTELBA_RX17_rallentamenti.txt ORSEA_MONTELBA_RX17_scheda_treno.txt ORSEA_MONTELBA_linea.dat "
   [[ "$(outputs "$scratch/windows" | tr '\n' ' ')" == "$expected" ]] || fail "the Windows run left: $(outputs "$scratch/windows" | tr '\n' ' ')"
@@ -220,6 +231,91 @@ if [[ $version_text == *scenario-builder* ]]; then
 else
   fail "nothing on cmd's console from '$exe_path --version' (got '$version_text')"
 fi
+# The twin's text on the console: UTF-8 inside, letters on the screen
+# whatever the console's code page (the refusal quotes the route typed).
+twin_path="Z:$(echo "$windows_build/scenario-builder.com" | tr / '\\')"
+letters_text=$(console_run "$twin_path compile a.txt b.txt --route CITTÀ_ŁÓDŹ")
+if [[ $letters_text == *"'CITTÀ_ŁÓDŹ'"* ]]; then
+  pass "cmd's console shows the letters the twin prints (CITTÀ_ŁÓDŹ)"
+else
+  fail "the console shows '$letters_text' for the route CITTÀ_ŁÓDŹ"
+fi
+
+# 4. The console twin, from cmd, in folders whose names the ANSI code page
+# cannot hold. The batch file stays ASCII (cmd reads it in the OEM code
+# page); the folder names reach it through the environment.
+winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+odd=$scratch/odd
+program_dir="$odd/Łódź Пример"
+mkdir -p "$program_dir" "$odd/linux"
+cp "$windows_build/scenario-builder.exe" "$windows_build/scenario-builder.com" "$program_dir/"
+startup_status=$( (cd "$scratch" && timeout "$timeout_s" wine "$program_dir/scenario-builder.exe" >"$odd/startup.out" 2>&1); echo $?)
+[[ $startup_status == 0 ]] && pass "the start-up run in 'Łódź Пример' ends with status 0" ||
+  fail "the start-up run in 'Łódź Пример': status $startup_status ($(tr -d '\r' <"$odd/startup.out"))"
+same_files "start-up run in 'Łódź Пример' and the Linux run" "$scratch/linux" "$program_dir"
+
+# The author's inputs: the embedded descriptions, one with a misspelt
+# keyword, one with a station CITTÀ followed on its line by a misspelt keyword.
+"$linux_build/scenario-builder" export "$odd/src" >/dev/null
+sed 's/^pendenza/pendnza/' "$odd/src/ORSEA_MONTELBA_linea.txt" >"$odd/src/misspelt_linea.txt"
+printf '[generale]\r\nlunghezza percorso, 10000\r\n[curve]\r\n[fine]\r\n' >"$odd/src/short_linea.txt"
+printf '[generale]\r\nvelocita, 0, 100\r\n[stazioni]\r\nstazione, 0, 2, 900, 0,1,0, 1,1,0, 4,1,1, 1, 14,13,0, CITT\300, stazone\r\n[fine]\r\n' \
+  >"$odd/src/citta-.txt"
+mkdir -p "$odd/Città Ω"
+cp -r "$odd/src" "$odd/Città Ω/src"
+mkdir "$odd/Città Ω/taken"
+: >"$odd/Città Ω/taken/file"
+cat >"$odd/twin.bat" <<'BATCH'
+@echo off
+cd /d "%SB_PROGRAM_DIR%"
+scenario-builder compile "%SB_SRC%\misspelt_linea.txt" "%SB_SRC%\ORSEA_MONTELBA_RX17-.txt" --Werror -o "%SB_OUT%\werror" 2> "%SB_OUT%\werror.txt"
+echo werror=%ERRORLEVEL%
+scenario-builder compile "%SB_SRC%\ORSEA_MONTELBA_linea.txt" "%SB_SRC%\ORSEA_MONTELBA_RX17-.txt" --route %SB_ROUTE% -o "%SB_OUT%\route" 2> "%SB_OUT%\route.txt"
+echo route=%ERRORLEVEL%
+scenario-builder compile "%SB_SRC%\ORSEA_MONTELBA_linea.txt" "%SB_SRC%\ORSEA_MONTELBA_RX17-.txt" --route %SB_BAD_ROUTE% -o "%SB_OUT%\refused" 2> "%SB_OUT%\refused.txt"
+echo refused=%ERRORLEVEL%
+scenario-builder compile "%SB_SRC%\short_linea.txt" "%SB_SRC%\citta-.txt" -o "%SB_OUT%\diagnostic" 2> "%SB_OUT%\diagnostic.txt"
+echo diagnostic=%ERRORLEVEL%
+scenario-builder compile "%SB_SRC%\ORSEA_MONTELBA_linea.txt" "%SB_SRC%\ORSEA_MONTELBA_RX17-.txt" -o "%SB_SRC%\..\taken\file\sub" 2> "%SB_OUT%\taken.txt"
+echo taken=%ERRORLEVEL%
+BATCH
+out_dir="$odd/Ωmega Пример/out"
+mkdir -p "$out_dir"
+SB_PROGRAM_DIR=$(winpath "$program_dir") SB_SRC=$(winpath "$odd/Città Ω/src") SB_OUT=$(winpath "$out_dir") \
+  SB_ROUTE=CITTÀ SB_BAD_ROUTE=ŁÓDŹ timeout "$timeout_s" wine cmd /c "$(winpath "$odd/twin.bat")" </dev/null 2>&1 |
+  tr -d '\r' >"$artefacts/twin.txt"
+status_of() { sed -n "s/^$1=//p" "$artefacts/twin.txt"; }
+# cmd waits for a console program only: the status of a windowed one would be 0.
+[[ $(status_of werror) == 1 ]] && pass "cmd gets status 1 of compile --Werror from the twin" ||
+  fail "compile --Werror from cmd: status '$(status_of werror)' (see twin.txt)"
+grep -q "warning: 'pendnza' is no keyword" "$out_dir/werror.txt" && pass "the warning lands in the redirected file" ||
+  fail "no warning in the redirected file: $(head -c 300 "$out_dir/werror.txt")"
+
+"$linux_build/scenario-builder" compile "$odd/src/ORSEA_MONTELBA_linea.txt" "$odd/src/ORSEA_MONTELBA_RX17-.txt" \
+  --route CITTÀ -o "$odd/linux/route" 2>/dev/null
+[[ $(status_of route) == 0 ]] || fail "compile --route CITTÀ between odd folders: status '$(status_of route)'"
+same_files "compile --route CITTÀ on Windows (between odd folders) and on Linux" "$odd/linux/route" "$out_dir/route"
+grep -q $'CITT\xc0' "$out_dir/route/CITTÀ_RX17.sim" 2>/dev/null && pass "the header holds the cp1252 byte of À" ||
+  fail "the header does not hold 'CITT' and the byte 0xC0"
+
+[[ $(status_of refused) == 2 ]] && grep -q "'Ł' has no place" "$out_dir/refused.txt" && [[ ! -e $out_dir/refused ]] &&
+  pass "a route with a letter outside cp1252 is refused with status 2" ||
+  fail "route ŁÓDŹ: status '$(status_of refused)', $(tr -d '\r' <"$out_dir/refused.txt")"
+
+# The diagnostic as Linux prints it, after the file's name.
+"$linux_build/scenario-builder" compile "$odd/src/short_linea.txt" "$odd/src/citta-.txt" -o "$odd/linux/diagnostic" \
+  2>"$odd/linux/diagnostic.txt"
+after_name() { tr -d '\r' <"$1" | sed 's/^.*citta-\.txt:/citta-.txt:/'; }
+if iconv -f UTF-8 -t UTF-8 "$out_dir/diagnostic.txt" >/dev/null 2>&1 && grep -q 'CITTÀ, stazone' "$out_dir/diagnostic.txt" &&
+  [[ "$(after_name "$out_dir/diagnostic.txt")" == "$(after_name "$odd/linux/diagnostic.txt")" ]]; then
+  pass "the diagnostic of a CITTÀ line is UTF-8, with the caret where Linux puts it"
+else
+  fail "diagnostic of the CITTÀ line: $(tr -d '\r' <"$out_dir/diagnostic.txt")"
+fi
+
+[[ $(status_of taken) == 2 ]] && grep -q 'file: is not a directory' "$out_dir/taken.txt" &&
+  pass "a file where the output directory should be: status 2, the file named" ||
+  fail "output through a file: status '$(status_of taken)', $(tr -d '\r' <"$out_dir/taken.txt")"
 
 echo "artefacts: $artefacts"
 if ((failures)); then
