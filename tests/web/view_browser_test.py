@@ -181,7 +181,7 @@ def main():
         prof_rect = prof.rect
         markers = []
         for fraction in (0.3, 0.7):
-            point_on(driver, prof, 86 + (prof_rect["width"] - 98) * fraction, 40)
+            point_on(driver, prof, 100 + (prof_rect["width"] - 112) * fraction, 40)
             settle(driver)
             markers.append(driver.execute_script(
                 "var s = window.sbView.stats.marker; if (!s) return null;"
@@ -222,9 +222,18 @@ def main():
                 abs(after[2] / before[2] - 1) < 1e-5 and abs(after[3] - before[3]) <= 1 and abs(after[4] - before[4]) <= 1)
         check(same, "a reload with the fragment comes back to the same view (%s / %s)" % (before, after))
 
-        station = stations[0]
-        box = driver.find_element(By.ID, "find")
-        box.send_keys(station["name"], Keys.ENTER)
+        # The picture for people: the whole route, a station's record, the cursor.
+        mapc = driver.find_element(By.ID, "map")
+        prof = driver.find_element(By.ID, "profiles")
+        driver.find_element(By.TAG_NAME, "body").click()
+        ActionChains(driver).send_keys("0").perform()
+        settle(driver)
+        station = stations[len(stations) // 3]
+        q = driver.execute_script("var v = window.sbView; var p = v.pointAt(arguments[0]); return v.toScreen(p.x, p.y);",
+                                  station["position"])
+        point_on(driver, mapc, q[0], q[1])
+        ActionChains(driver).click().perform()
+        point_on(driver, prof, 100 + (prof.rect["width"] - 112) * 0.62, 40)
         settle(driver)
         driver.save_screenshot(os.path.join(work, "view-%s.png" % which))
         check_logs(driver, url)
