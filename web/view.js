@@ -573,6 +573,20 @@
     for (var i = lo; i < cells.length && cells[i].cell * CELL <= view.d1 + CELL; i++) fn(cells[i]);
   }
 
+  // The occupied cell the strip shows under pixel column x: where cells are
+  // narrower than a pixel, the one of the highest rank within two pixels.
+  function stripCellAt(x) {
+    var exact = cellByIndex.get(Math.floor(xToD(x) / CELL));
+    if (exact || CELL / (view.d1 - view.d0) * plotWidth() >= 1) return exact;
+    var best = null, from = xToD(x - 2), to = xToD(x + 2);
+    cells.forEach(function (c) {
+      var d = c.cell * CELL;
+      if (d + CELL < from || d > to) return;
+      if (!best || (STRIP_RANK[c.kind] || 0) > (STRIP_RANK[best.kind] || 0)) best = c;
+    });
+    return best;
+  }
+
   // Which kind shows when several cells share a pixel column.
   var STRIP_RANK = { 1: 9, 10: 8, 3: 7, 2: 7, 4: 6, 5: 5, 14: 4, 6: 3, 12: 2, 13: 2, 11: 1 };
 
@@ -792,7 +806,7 @@
     if (wasDrag || p[0] < LEFT) return;
     var m = Math.round(xToD(p[0]));
     var cellsTop = bandTop[4];
-    var c = cellByIndex.get(Math.floor(m / CELL));
+    var c = stripCellAt(p[0]);
     cursor = m;
     if (p[1] >= cellsTop && p[1] <= cellsTop + BANDS[4].height && c) showCell(c);
     else showTrackPoint(m);
@@ -1066,6 +1080,7 @@
     zoomAtCentre: function (f) { var c = mapCentre(); zoomMapAt(f, c[0], c[1]); redrawNow(); },
     panBy: function (dx, dy) { view.cx += dx / view.scale; view.cy -= dy / view.scale; mapMoved(); redrawNow(); },
     fitAll: function () { fitAll(); redrawNow(); },
-    levelCount: levels.length
+    levelCount: levels.length,
+    stripTop: function () { return bandTop[4]; }
   };
 })();
