@@ -317,15 +317,15 @@
     // Symbols, one path per kind; labels placed afterwards. Where a kind
     // crowds the view (a long route zoomed out) its symbols become plain
     // squares without outline, and one stands for all at the same pixel.
-    var visible = [];
+    var visible = [], byKind = {};
+    Object.keys(KINDS).forEach(function (k) { byKind[k] = []; });
+    objects.forEach(function (o) {
+      if (!o.at || o.at.x < a[0] || o.at.x > b[0] || o.at.y < a[1] || o.at.y > b[1]) return;
+      o.sx = (o.at.x - cx) * sc0 + w2; o.sy = h2 - (o.at.y - cy) * sc0;
+      byKind[o.kind].push(o);
+    });
     Object.keys(KINDS).reverse().forEach(function (k) {
-      var kind = KINDS[k], mine = [];
-      objects.forEach(function (o) {
-        if (o.kind !== k || !o.at) return;
-        if (o.at.x < a[0] || o.at.x > b[0] || o.at.y < a[1] || o.at.y > b[1]) return;
-        o.sx = (o.at.x - cx) * sc0 + w2; o.sy = h2 - (o.at.y - cy) * sc0;
-        mine.push(o);
-      });
+      var kind = KINDS[k], mine = byKind[k];
       drawn[k] = mine.length;
       Array.prototype.push.apply(visible, mine);
       var r = kind.size;
@@ -366,9 +366,13 @@
         ctx.lineWidth = 3;
         ctx.strokeStyle = '#ff00aa';
         ctx.stroke();
-        ctx.fillStyle = '#ff00aa';
         ctx.font = 'bold 12px system-ui, sans-serif';
-        ctx.fillText(km(cursor), q[0] + 10, q[1] + 16);
+        ctx.textBaseline = 'middle';
+        var text = km(cursor);
+        ctx.fillStyle = 'rgba(255,255,255,0.9)';
+        ctx.fillRect(q[0] + 8, q[1] + 9, textWidth(ctx, text) + 4, 15);
+        ctx.fillStyle = '#ff00aa';
+        ctx.fillText(text, q[0] + 10, q[1] + 16.5);
       }
     }
   }
