@@ -9,6 +9,8 @@
 #include <string>
 
 #include "author/plan_levels.h"
+#include "author/web_assets.h"
+#include "support/temp_dir.h"
 
 namespace sb {
 namespace {
@@ -139,6 +141,16 @@ TEST(ViewPage, HoldsHostileTextAsDataAndShowsItAsUtf8) {
   for (const char* ref : {"src=", "href=", "http:", "https:", "url(", "@import"}) {
     EXPECT_EQ(page.find(ref), std::string::npos) << ref;
   }
+}
+
+TEST(ViewPage, EmbedsTheWebFilesByteForByte) {
+  const std::string dir = SB_WEB_DIR;
+  EXPECT_EQ(view_template(), testing::read_file(dir + "/view.html"));
+  EXPECT_EQ(view_script(), testing::read_file(dir + "/view.js"));
+  EXPECT_EQ(view_style(), testing::read_file(dir + "/view.css"));
+  // The script goes inline: nothing in it may end its element early.
+  EXPECT_EQ(view_script().find("</script"), std::string_view::npos);
+  EXPECT_EQ(view_style().find("</style"), std::string_view::npos);
 }
 
 }  // namespace

@@ -119,6 +119,53 @@ def check_logs(driver, page_url):
     check(not failed, "no failed request (%s)" % failed[:3])
 
 
+def broken_pages(driver, program, scenario, work, decoded):
+    """Without a profile file: the profiles and cells, the plan said to be
+    missing, a cell of the strip inspected. A faulty track: its fault listed."""
+    bare = os.path.join(work, "embedded-no-profile")
+    shutil.rmtree(bare, ignore_errors=True)
+    os.makedirs(bare)
+    for name in os.listdir(scenario):
+        if not name.endswith("_linea.dat"):
+            shutil.copy2(os.path.join(scenario, name), bare)
+    page = os.path.join(work, "view-no-profile.html")
+    run([program, "view", bare, "-o", page])
+    driver.get("file://" + page)
+    wait_for(driver, "return window.sbView && window.sbView.stats.firstDrawMs", "the page without a plan")
+    settle(driver)
+    note = driver.find_element(By.ID, "map-note")
+    check(note.is_displayed() and "plan is missing" in note.text, "without a profile file the page says the plan is missing")
+    signal = next(c for c in decoded["cells"] if c["kind"] == 1)
+    prof = driver.find_element(By.ID, "profiles")
+    # The whole track is shown: the signal's cell sits at its share of the plot's width.
+    x, strip_y = driver.execute_script(
+        "var v = window.sbView.view; return [100 + (arguments[0] - v.d0) / (v.d1 - v.d0) * (arguments[1] - 112), 0];",
+        signal["cell"] * 50 + 25, prof.rect["width"])
+    strip_y = driver.execute_script("return window.sbView.stripTop()") + 10
+    point_on(driver, prof, x, strip_y)
+    ActionChains(driver).click().perform()
+    details = driver.find_element(By.ID, "details").text
+    check("signal" in details and "first group" in details,
+          "a click on the cell strip shows the record of a signal's cell (%s)" % details.splitlines()[:1])
+    driver.save_screenshot(os.path.join(work, "view-no-profile.png"))
+    check_logs(driver, "file://" + page)
+
+    faulty = os.path.join(work, "embedded-faulty")
+    shutil.rmtree(faulty, ignore_errors=True)
+    shutil.copytree(scenario, faulty)
+    track = next(n for n in os.listdir(faulty) if n.endswith(".dat") and not n.endswith("_linea.dat"))
+    with open(os.path.join(faulty, track), "r+b") as f:
+        f.seek(1500)
+        f.write(bytes([9]))
+    page = os.path.join(work, "view-faulty.html")
+    status = subprocess.run([program, "view", faulty, "-o", page], capture_output=True).returncode
+    check(status == 1 and os.path.exists(page), "a faulty scenario gets its page with exit status 1")
+    driver.get("file://" + page)
+    wait_for(driver, "return window.sbView && window.sbView.stats.firstDrawMs", "the faulty scenario's page")
+    faults = driver.find_element(By.ID, "faults").text
+    check("unknown kind 9" in faults, "the page lists the fault (%s)" % faults.splitlines()[:1])
+
+
 def main():
     if len(sys.argv) != 5 or sys.argv[4] not in ("embedded", "long"):
         print(__doc__)
@@ -181,7 +228,7 @@ def main():
         prof_rect = prof.rect
         markers = []
         for fraction in (0.3, 0.7):
-            point_on(driver, prof, 86 + (prof_rect["width"] - 98) * fraction, 40)
+            point_on(driver, prof, 100 + (prof_rect["width"] - 112) * fraction, 40)
             settle(driver)
             markers.append(driver.execute_script(
                 "var s = window.sbView.stats.marker; if (!s) return null;"
@@ -222,12 +269,23 @@ def main():
                 abs(after[2] / before[2] - 1) < 1e-5 and abs(after[3] - before[3]) <= 1 and abs(after[4] - before[4]) <= 1)
         check(same, "a reload with the fragment comes back to the same view (%s / %s)" % (before, after))
 
-        station = stations[0]
-        box = driver.find_element(By.ID, "find")
-        box.send_keys(station["name"], Keys.ENTER)
+        # The picture for people: the whole route, a station's record, the cursor.
+        mapc = driver.find_element(By.ID, "map")
+        prof = driver.find_element(By.ID, "profiles")
+        driver.find_element(By.TAG_NAME, "body").click()
+        ActionChains(driver).send_keys("0").perform()
+        settle(driver)
+        station = stations[len(stations) // 3]
+        q = driver.execute_script("var v = window.sbView; var p = v.pointAt(arguments[0]); return v.toScreen(p.x, p.y);",
+                                  station["position"])
+        point_on(driver, mapc, q[0], q[1])
+        ActionChains(driver).click().perform()
+        point_on(driver, prof, 100 + (prof.rect["width"] - 112) * 0.62, 40)
         settle(driver)
         driver.save_screenshot(os.path.join(work, "view-%s.png" % which))
         check_logs(driver, url)
+        if which == "embedded":
+            broken_pages(driver, program, scenario, work, decoded)
     finally:
         driver.quit()
         shutil.rmtree(profile_dir, ignore_errors=True)
