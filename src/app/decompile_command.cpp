@@ -42,7 +42,8 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     return kExitFailure;
   }
   try {
-    const LoadedScenario s = load_scenario(options.paths);
+    // A well-formed plan is read straight from its bytes.
+    const LoadedScenario s = load_scenario(options.paths, false);
     if (!s.decoded.header || !s.decoded.track || !s.decoded.valid()) {
       print_findings(s.decoded, err);
       err << kCommand << "the files are not valid; nothing written\n";
@@ -60,6 +61,7 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     scenario.entries = &s.decoded.header->entries;
     scenario.cells = &*s.decoded.track;
     scenario.plan = s.decoded.plan ? &*s.decoded.plan : nullptr;
+    if (s.bytes.has_profile) scenario.profile_bytes = &s.bytes.profile;
     const Descriptions d = decompile(scenario);
     // The proof uses the identifiers the files hold: they are part of the bytes.
     const RoundTrip proof = check_round_trip(d, s.bytes);

@@ -25,7 +25,7 @@ DiffSide side_of(const LoadedScenario& s) {
 
 int run_diff(const std::string& a, const std::string& b, bool json, std::ostream& out, std::ostream& err) {
   try {
-    // Plans are decoded only when the two profiles differ.
+    // Well-formed plans are walked straight from their bytes, not decoded.
     LoadedScenario x = load_scenario({a}, false);
     LoadedScenario y = load_scenario({b}, false);
     for (const LoadedScenario* s : {&x, &y}) {
@@ -33,14 +33,6 @@ int run_diff(const std::string& a, const std::string& b, bool json, std::ostream
         print_findings(s->decoded, err);
         err << kCommand << (s == &x ? a : b) << ": the files are not valid\n";
         return kExitFailure;
-      }
-    }
-    if (x.bytes.has_profile && y.bytes.has_profile && x.bytes.profile != y.bytes.profile) {
-      for (LoadedScenario* s : {&x, &y}) {
-        if (s->decoded.plan) continue;
-        std::vector<Finding> ignored;  // well formed: checked as it was loaded
-        s->decoded.plan = decode_profile(s->bytes.profile, s->decoded.header->entries[84].areaEnd + kTrackBeyondRoute,
-                                         s->where.names.profile, ignored);
       }
     }
     const std::vector<Change> changes = diff_scenarios(side_of(x), side_of(y));

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/profile_table.h"
@@ -20,12 +21,14 @@ struct Descriptions {
   std::string service;  // the service description
 };
 
-// What the compiled files hold, decoded. `plan` is null when there is no
-// profile file.
+// What the compiled files hold, decoded. The plan is either a decoded
+// table or the bytes of a well-formed profile file; neither when there is
+// no profile file.
 struct DecodedScenario {
   const std::array<StationEntry, kHeaderEntries>* entries = nullptr;
   const std::vector<TrackCell>* cells = nullptr;
   const PlanTable* plan = nullptr;
+  const std::string* profile_bytes = nullptr;
 };
 
 Descriptions decompile(const DecodedScenario& scenario);
@@ -48,5 +51,7 @@ struct CurveRun {
 // before it. `unexplained` receives the first metre no step explains (-1
 // when every computed metre is explained).
 std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained);
+// The same, straight from a well-formed profile file's bytes.
+std::vector<CurveRun> curve_runs(std::string_view profile, std::int32_t extended, std::int32_t& unexplained);
 
 }  // namespace sb

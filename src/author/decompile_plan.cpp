@@ -7,6 +7,7 @@
 #include <string>
 
 #include "author/decompile.h"
+#include "decode/profile_points.h"
 #include "model/track_plan.h"
 #include "reading/plan.h"
 
@@ -38,44 +39,42 @@ bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == s
 constexpr int kStraight = -1;
 constexpr int kNoStep = -2;
 
-}  // namespace
-
-std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
+// The walk over the plan, from whatever gives its points metre by metre.
+template <typename NextPoint>
+std::vector<CurveRun> runs_of(std::int32_t last, NextPoint next_point, std::int32_t& unexplained) {
   unexplained = -1;
   std::vector<CurveRun> runs;
-  const auto& tx = plan.tags(0);
-  const auto& ty = plan.tags(1);
-  const auto& xs = plan.column(0);
-  const auto& ys = plan.column(1);
-  const std::int32_t last = plan.last_metre();
-  if (last < 1 || tx[0] != ValueTag::Int16 || ty[0] != ValueTag::Int16 || tx[1] != ValueTag::Int16 ||
-      ty[1] != ValueTag::Int16 || xs[0] != 0.0 || ys[0] != 0.0 || xs[1] != 0.0 || ys[1] != 1.0) {
+  const ProfilePoint p0 = next_point();
+  const ProfilePoint p1 = last >= 1 ? next_point() : ProfilePoint{};
+  if (last < 1 || p0.x_tag != ValueTag::Int16 || p0.y_tag != ValueTag::Int16 || p1.x_tag != ValueTag::Int16 ||
+      p1.y_tag != ValueTag::Int16 || p0.x != 0.0 || p0.y != 0.0 || p1.x != 0.0 || p1.y != 1.0) {
     unexplained = 0;
     return runs;
   }
   const std::vector<Curvature> ks = curvatures();
+  Heading before{p0.x, p0.y, p1.x, p1.y};
   int current = kStraight;
   for (std::int32_t m = 2; m <= last; ++m) {
-    const auto i = static_cast<std::size_t>(m);
-    if (tx[i] != ValueTag::Float64 || ty[i] != ValueTag::Float64) {
+    const ProfilePoint p = next_point();
+    if (p.x_tag != ValueTag::Float64 || p.y_tag != ValueTag::Float64) {
       // Metres never computed: the plan ends here (or was cut short).
-      for (std::int32_t rest = m; rest <= last; ++rest) {
-        const auto r = static_cast<std::size_t>(rest);
-        if (tx[r] != ValueTag::Empty || ty[r] != ValueTag::Empty) {
-          unexplained = rest;
-          break;
-        }
+      bool empty = p.x_tag == ValueTag::Empty && p.y_tag == ValueTag::Empty;
+      for (std::int32_t rest = m + 1; rest <= last && empty; ++rest) {
+        const ProfilePoint q = next_point();
+        empty = q.x_tag == ValueTag::Empty && q.y_tag == ValueTag::Empty;
+        if (!empty) unexplained = rest;
       }
+      if (!empty && unexplained < 0) unexplained = m;
       break;
     }
     auto explains = [&](int step) {
-      Heading h{xs[i - 2], ys[i - 2], xs[i - 1], ys[i - 1]};
+      Heading h = before;
       if (step == kStraight) {
         h.straight();
       } else {
         h.curved(ks[static_cast<std::size_t>(step)].k);
       }
-      return same_bits(h.x1, xs[i]) && same_bits(h.y1, ys[i]);
+      return same_bits(h.x1, p.x) && same_bits(h.y1, p.y);
     };
     int step = kNoStep;
     if (explains(current)) {
@@ -103,8 +102,26 @@ std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplaine
       }
     }
     current = step;
+    before.advance(p.x, p.y);
   }
   return runs;
+}
+
+}  // namespace
+
+std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
+  std::size_t m = 0;
+  auto next = [&] {
+    const ProfilePoint p{plan.tags(0)[m], plan.tags(1)[m], plan.column(0)[m], plan.column(1)[m]};
+    ++m;
+    return p;
+  };
+  return runs_of(plan.last_metre(), next, unexplained);
+}
+
+std::vector<CurveRun> curve_runs(std::string_view profile, std::int32_t extended, std::int32_t& unexplained) {
+  ProfilePoints points(profile, extended);
+  return runs_of(extended, [&] { return points.next(); }, unexplained);
 }
 
 }  // namespace sb

@@ -8,6 +8,7 @@
 #include "author/decompile.h"
 #include "decode/cell_description.h"
 #include "decode/header_values.h"
+#include "decode/profile_points.h"
 #include "documents/cp1252.h"
 #include "model/cell_kinds.h"
 
@@ -232,10 +233,17 @@ void profile_diff(const DiffSide& a, const DiffSide& b, CellProperty p, Changes&
 
 std::string curve_name(const CurveRun& c) { return std::string("curva") + c.side + std::to_string(c.curve_class); }
 
-void curves_diff(const PlanTable& pa, const PlanTable& pb, Changes& out) {
-  std::int32_t ua = -1, ub = -1;
-  const auto xs = curve_runs(pa, ua);
-  const auto ys = curve_runs(pb, ub);
+std::int32_t extended_of(const DiffSide& s) { return (*s.entries)[84].areaEnd + kTrackBeyondRoute; }
+
+std::vector<CurveRun> curves_of(const DiffSide& s) {
+  std::int32_t unexplained = -1;
+  if (s.plan != nullptr && s.plan->allocated()) return curve_runs(*s.plan, unexplained);
+  return curve_runs(*s.profile_bytes, extended_of(s), unexplained);
+}
+
+void curves_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
+  const auto xs = curves_of(a);
+  const auto ys = curves_of(b);
   std::size_t i = 0, j = 0;
   auto subject = [](const CurveRun& c) { return "curve at " + metres(c.first - 1); };
   while (i < xs.size() || j < ys.size()) {
@@ -265,15 +273,42 @@ std::string fixed3(double v) {
 
 // Over the metres both plans computed: the first where the points are more
 // than 1 mm apart, and the largest distance.
-void plan_diff(const PlanTable& pa, const PlanTable& pb, Changes& out) {
+// Points metre by metre, from a decoded plan or from the profile's bytes.
+class PointSource {
+ public:
+  explicit PointSource(const DiffSide& s) {
+    if (s.plan != nullptr && s.plan->allocated()) {
+      plan_ = s.plan;
+      last_ = plan_->last_metre();
+    } else {
+      bytes_.emplace(*s.profile_bytes, extended_of(s));
+      last_ = bytes_->last_metre();
+    }
+  }
+  std::int32_t last_metre() const { return last_; }
+  ProfilePoint next() {
+    if (bytes_) return bytes_->next();
+    const auto m = next_++;
+    return {plan_->tags(0)[m], plan_->tags(1)[m], plan_->column(0)[m], plan_->column(1)[m]};
+  }
+
+ private:
+  const PlanTable* plan_ = nullptr;
+  std::optional<ProfilePoints> bytes_;
+  std::size_t next_ = 0;
+  std::int32_t last_ = -1;
+};
+
+void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
+  PointSource pa(a), pb(b);
   const std::int32_t last = std::min(pa.last_metre(), pb.last_metre());
   std::int32_t first_apart = -1, farthest = -1;
   double largest = 0.0;
   for (std::int32_t m = 0; m <= last; ++m) {
-    const auto i = static_cast<std::size_t>(m);
-    if (pa.tags(0)[i] == ValueTag::Empty || pb.tags(0)[i] == ValueTag::Empty) continue;
-    const double dx = pa.column(0)[i] - pb.column(0)[i];
-    const double dy = pa.column(1)[i] - pb.column(1)[i];
+    const ProfilePoint x = pa.next(), y = pb.next();
+    if (x.x_tag == ValueTag::Empty || y.x_tag == ValueTag::Empty) continue;
+    const double dx = x.x - y.x;
+    const double dy = x.y - y.y;
     const double d = std::sqrt(dx * dx + dy * dy);
     if (d > 0.001 && first_apart < 0) first_apart = m;
     if (d > largest) {
@@ -305,9 +340,10 @@ std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b) {
   }
   const bool pa = a.has_profile, pb = b.has_profile;
   const bool same_plan = a.profile_bytes != nullptr && b.profile_bytes != nullptr && *a.profile_bytes == *b.profile_bytes;
-  if (pa && pb && !same_plan && a.plan != nullptr && b.plan != nullptr && a.plan->allocated() && b.plan->allocated()) {
-    curves_diff(*a.plan, *b.plan, out);
-    plan_diff(*a.plan, *b.plan, out);
+  auto walkable = [](const DiffSide& s) { return (s.plan != nullptr && s.plan->allocated()) || s.profile_bytes != nullptr; };
+  if (pa && pb && !same_plan && walkable(a) && walkable(b)) {
+    curves_diff(a, b, out);
+    plan_diff(a, b, out);
   } else if (pa != pb) {
     out.add("plan", "profile file", pa ? "removed" : "added");
   }

@@ -24,8 +24,10 @@ struct DiffSide {
   int records = 0;
   const std::vector<TrackCell>* cells = nullptr;
   bool has_profile = false;
-  const std::string* profile_bytes = nullptr;  // equal bytes need no walk over the plan
-  const PlanTable* plan = nullptr;             // needed when the profiles differ
+  // The plan: a decoded table, or else the bytes of a well-formed profile
+  // file (equal bytes need no walk over the plan at all).
+  const std::string* profile_bytes = nullptr;
+  const PlanTable* plan = nullptr;
 };
 
 struct FieldChange {
