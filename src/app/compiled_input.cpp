@@ -66,6 +66,47 @@ LoadedScenario load_scenario(const std::vector<std::string>& paths, bool keep_pl
   return s;
 }
 
+LoadedScenario load_scenario_streamed(const std::vector<std::string>& paths) {
+  const auto located = locate_all(paths);
+  if (located.size() != 1) {
+    throw LocationError("the paths name " + std::to_string(located.size()) + " scenarios; give one");
+  }
+  const LocatedScenario where = located[0];
+  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
+  DirectoryFiles files(where.directory, separator);
+  if (!where.names.profile.empty() && !where.names.header.empty()) {
+    CompiledFileBytes bytes;
+    bytes.header = read_file_bytes(files, where.directory, where.names.header);
+    std::vector<Finding> ignored;
+    const auto length = decode_header(bytes.header, where.names.header, ignored).route_length();
+    if (length && *length >= 0 && *length <= kMaxRouteLength) {
+      SourceStream profile(files.open_input(where.names.profile));
+      if (profile_well_formed(profile, *length + kTrackBeyondRoute)) {
+        LoadedScenario s;
+        s.where = where;
+        CompiledNames without_profile = where.names;
+        without_profile.profile.clear();
+        if (!where.names.track.empty()) bytes.track = read_file_bytes(files, where.directory, where.names.track);
+        s.decoded = decode_compiled(without_profile, bytes, false);
+        s.decoded.names = where.names;
+        s.bytes.has_profile = true;
+        s.bytes.header = std::move(bytes.header);
+        s.bytes.track = std::move(bytes.track);
+        if (s.decoded.header && s.decoded.header->complete()) {
+          s.bytes.route = s.decoded.header->entries[85].name;
+          s.bytes.train = s.decoded.header->entries[86].name;
+        }
+        s.open_profile = [directory = where.directory, name = where.names.profile, separator] {
+          DirectoryFiles again(directory, separator);
+          return std::unique_ptr<ByteStream>(std::make_unique<SourceStream>(again.open_input(name)));
+        };
+        return s;
+      }
+    }
+  }
+  return load_scenario(paths, false);
+}
+
 void print_findings(const CompiledScenario& s, std::ostream& out) {
   for (const Finding& f : s.findings) out << f.file << ": offset " << f.offset << ": " << f.message << '\n';
   out << (s.valid() ? "valid\n" : "NOT valid: " + std::to_string(s.findings.size()) + " findings\n");

@@ -17,7 +17,12 @@ DiffSide side_of(const LoadedScenario& s) {
   d.cells = &*s.decoded.track;
   d.plan = s.decoded.plan ? &*s.decoded.plan : nullptr;
   d.has_profile = s.bytes.has_profile;
-  d.profile_bytes = &s.bytes.profile;
+  if (s.open_profile) {
+    d.open_profile = s.open_profile;
+  } else if (s.bytes.has_profile) {
+    const std::string* bytes = &s.bytes.profile;
+    d.open_profile = [bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes)); };
+  }
   return d;
 }
 
@@ -26,8 +31,8 @@ DiffSide side_of(const LoadedScenario& s) {
 int run_diff(const std::string& a, const std::string& b, bool json, std::ostream& out, std::ostream& err) {
   try {
     // Well-formed plans are walked straight from their bytes, not decoded.
-    LoadedScenario x = load_scenario({a}, false);
-    LoadedScenario y = load_scenario({b}, false);
+    const LoadedScenario x = load_scenario_streamed({a});
+    const LoadedScenario y = load_scenario_streamed({b});
     for (const LoadedScenario* s : {&x, &y}) {
       if (!s->decoded.header || !s->decoded.track || !s->decoded.valid()) {
         print_findings(s->decoded, err);

@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "decode/profile_points.h"
 #include "model/profile_table.h"
+#include "model/track_plan.h"
 #include "model/scenario_model.h"
 
 namespace sb {
@@ -53,5 +55,28 @@ struct CurveRun {
 std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained);
 // The same, straight from a well-formed profile file's bytes.
 std::vector<CurveRun> curve_runs(std::string_view profile, std::int32_t extended, std::int32_t& unexplained);
+std::vector<CurveRun> curve_runs(ProfilePoints& points, std::int32_t& unexplained);
+
+// The same walk, fed one metre at a time from metre 0 on.
+class CurveTracker {
+ public:
+  static constexpr int kStraight = -1;
+  CurveTracker();
+  void feed(const ProfilePoint& p);
+  // Nothing more can change: the plan starts wrongly or a metre is unexplained.
+  bool done() const { return state_ == State::Done; }
+  std::vector<CurveRun> runs;
+  std::int32_t unexplained = -1;
+
+ private:
+  enum class State { Walking, Tail, Done };
+  State state_ = State::Walking;
+  std::int32_t metre_ = 0;
+  Heading before_{0.0, 0.0, 0.0, 0.0};
+  int current_ = kStraight;
+  std::vector<double> ks_;
+  std::vector<int> classes_;
+  std::vector<char> sides_;
+};
 
 }  // namespace sb

@@ -36,92 +36,109 @@ std::vector<Curvature> curvatures() {
 
 bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-constexpr int kStraight = -1;
+constexpr int kStraight = CurveTracker::kStraight;
 constexpr int kNoStep = -2;
-
-// The walk over the plan, from whatever gives its points metre by metre.
-template <typename NextPoint>
-std::vector<CurveRun> runs_of(std::int32_t last, NextPoint next_point, std::int32_t& unexplained) {
-  unexplained = -1;
-  std::vector<CurveRun> runs;
-  const ProfilePoint p0 = next_point();
-  const ProfilePoint p1 = last >= 1 ? next_point() : ProfilePoint{};
-  if (last < 1 || p0.x_tag != ValueTag::Int16 || p0.y_tag != ValueTag::Int16 || p1.x_tag != ValueTag::Int16 ||
-      p1.y_tag != ValueTag::Int16 || p0.x != 0.0 || p0.y != 0.0 || p1.x != 0.0 || p1.y != 1.0) {
-    unexplained = 0;
-    return runs;
-  }
-  const std::vector<Curvature> ks = curvatures();
-  Heading before{p0.x, p0.y, p1.x, p1.y};
-  int current = kStraight;
-  for (std::int32_t m = 2; m <= last; ++m) {
-    const ProfilePoint p = next_point();
-    if (p.x_tag != ValueTag::Float64 || p.y_tag != ValueTag::Float64) {
-      // Metres never computed: the plan ends here (or was cut short).
-      bool empty = p.x_tag == ValueTag::Empty && p.y_tag == ValueTag::Empty;
-      for (std::int32_t rest = m + 1; rest <= last && empty; ++rest) {
-        const ProfilePoint q = next_point();
-        empty = q.x_tag == ValueTag::Empty && q.y_tag == ValueTag::Empty;
-        if (!empty) unexplained = rest;
-      }
-      if (!empty && unexplained < 0) unexplained = m;
-      break;
-    }
-    auto explains = [&](int step) {
-      Heading h = before;
-      if (step == kStraight) {
-        h.straight();
-      } else {
-        h.curved(ks[static_cast<std::size_t>(step)].k);
-      }
-      return same_bits(h.x1, p.x) && same_bits(h.y1, p.y);
-    };
-    int step = kNoStep;
-    if (explains(current)) {
-      step = current;
-    } else if (current != kStraight && explains(kStraight)) {
-      step = kStraight;
-    } else {
-      for (int s = 0; s < static_cast<int>(ks.size()); ++s) {
-        if (s != current && explains(s)) {
-          step = s;
-          break;
-        }
-      }
-    }
-    if (step == kNoStep) {
-      unexplained = m;
-      break;
-    }
-    if (step != kStraight) {
-      const Curvature& k = ks[static_cast<std::size_t>(step)];
-      if (step == current && !runs.empty() && runs.back().last == m - 1) {
-        runs.back().last = m;
-      } else {
-        runs.push_back({m, m, k.curve_class, k.side});
-      }
-    }
-    current = step;
-    before.advance(p.x, p.y);
-  }
-  return runs;
-}
 
 }  // namespace
 
-std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
-  std::size_t m = 0;
-  auto next = [&] {
-    const ProfilePoint p{plan.tags(0)[m], plan.tags(1)[m], plan.column(0)[m], plan.column(1)[m]};
-    ++m;
-    return p;
+CurveTracker::CurveTracker() {
+  for (const Curvature& k : curvatures()) {
+    ks_.push_back(k.k);
+    classes_.push_back(k.curve_class);
+    sides_.push_back(k.side);
+  }
+}
+
+void CurveTracker::feed(const ProfilePoint& p) {
+  const std::int32_t m = metre_++;
+  if (state_ == State::Done) return;
+  if (m < 2) {
+    // The plan starts at the origin heading along +y, as 16-bit values.
+    const double want_y = m == 0 ? 0.0 : 1.0;
+    if (p.x_tag != ValueTag::Int16 || p.y_tag != ValueTag::Int16 || p.x != 0.0 || p.y != want_y) {
+      unexplained = 0;
+      state_ = State::Done;
+      return;
+    }
+    before_.advance(p.x, p.y);
+    return;
+  }
+  if (state_ == State::Tail) {
+    // After the last computed metre nothing may follow.
+    if (p.x_tag != ValueTag::Empty || p.y_tag != ValueTag::Empty) {
+      unexplained = m;
+      state_ = State::Done;
+    }
+    return;
+  }
+  if (p.x_tag != ValueTag::Float64 || p.y_tag != ValueTag::Float64) {
+    if (p.x_tag != ValueTag::Empty || p.y_tag != ValueTag::Empty) {
+      unexplained = m;
+      state_ = State::Done;
+    } else {
+      state_ = State::Tail;
+    }
+    return;
+  }
+  auto explains = [&](int step) {
+    Heading h = before_;
+    if (step == kStraight) {
+      h.straight();
+    } else {
+      h.curved(ks_[static_cast<std::size_t>(step)]);
+    }
+    return same_bits(h.x1, p.x) && same_bits(h.y1, p.y);
   };
-  return runs_of(plan.last_metre(), next, unexplained);
+  int step = kNoStep;
+  if (explains(current_)) {
+    step = current_;
+  } else if (current_ != kStraight && explains(kStraight)) {
+    step = kStraight;
+  } else {
+    for (int k = 0; k < static_cast<int>(ks_.size()); ++k) {
+      if (k != current_ && explains(k)) {
+        step = k;
+        break;
+      }
+    }
+  }
+  if (step == kNoStep) {
+    unexplained = m;
+    state_ = State::Done;
+    return;
+  }
+  if (step != kStraight) {
+    const auto k = static_cast<std::size_t>(step);
+    if (step == current_ && !runs.empty() && runs.back().last == m - 1) {
+      runs.back().last = m;
+    } else {
+      runs.push_back({m, m, classes_[k], sides_[k]});
+    }
+  }
+  current_ = step;
+  before_.advance(p.x, p.y);
+}
+
+std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
+  CurveTracker t;
+  const auto last = static_cast<std::size_t>(plan.last_metre());
+  for (std::size_t m = 0; m <= last && !t.done(); ++m) {
+    t.feed({plan.tags(0)[m], plan.tags(1)[m], plan.column(0)[m], plan.column(1)[m]});
+  }
+  unexplained = t.unexplained;
+  return std::move(t.runs);
 }
 
 std::vector<CurveRun> curve_runs(std::string_view profile, std::int32_t extended, std::int32_t& unexplained) {
   ProfilePoints points(profile, extended);
-  return runs_of(extended, [&] { return points.next(); }, unexplained);
+  return curve_runs(points, unexplained);
+}
+
+std::vector<CurveRun> curve_runs(ProfilePoints& points, std::int32_t& unexplained) {
+  CurveTracker t;
+  for (std::int32_t m = 0; m <= points.last_metre() && !t.done(); ++m) t.feed(points.next());
+  unexplained = t.unexplained;
+  return std::move(t.runs);
 }
 
 }  // namespace sb

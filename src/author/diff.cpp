@@ -235,15 +235,7 @@ std::string curve_name(const CurveRun& c) { return std::string("curva") + c.side
 
 std::int32_t extended_of(const DiffSide& s) { return (*s.entries)[84].areaEnd + kTrackBeyondRoute; }
 
-std::vector<CurveRun> curves_of(const DiffSide& s) {
-  std::int32_t unexplained = -1;
-  if (s.plan != nullptr && s.plan->allocated()) return curve_runs(*s.plan, unexplained);
-  return curve_runs(*s.profile_bytes, extended_of(s), unexplained);
-}
-
-void curves_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
-  const auto xs = curves_of(a);
-  const auto ys = curves_of(b);
+void curves_diff(const std::vector<CurveRun>& xs, const std::vector<CurveRun>& ys, Changes& out) {
   std::size_t i = 0, j = 0;
   auto subject = [](const CurveRun& c) { return "curve at " + metres(c.first - 1); };
   while (i < xs.size() || j < ys.size()) {
@@ -271,8 +263,6 @@ std::string fixed3(double v) {
   return buf;
 }
 
-// Over the metres both plans computed: the first where the points are more
-// than 1 mm apart, and the largest distance.
 // Points metre by metre, from a decoded plan or from the profile's bytes.
 class PointSource {
  public:
@@ -281,7 +271,7 @@ class PointSource {
       plan_ = s.plan;
       last_ = plan_->last_metre();
     } else {
-      bytes_.emplace(*s.profile_bytes, extended_of(s));
+      bytes_.emplace(s.open_profile(), s.open_profile(), extended_of(s));
       last_ = bytes_->last_metre();
     }
   }
@@ -299,13 +289,22 @@ class PointSource {
   std::int32_t last_ = -1;
 };
 
+// One walk over both plans: the curves of each, and over the metres both
+// computed the first where the points are more than 1 mm apart and the
+// largest distance.
 void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
   PointSource pa(a), pb(b);
-  const std::int32_t last = std::min(pa.last_metre(), pb.last_metre());
+  CurveTracker ca, cb;
+  const std::int32_t last = std::max(pa.last_metre(), pb.last_metre());
   std::int32_t first_apart = -1, farthest = -1;
   double largest = 0.0;
   for (std::int32_t m = 0; m <= last; ++m) {
-    const ProfilePoint x = pa.next(), y = pb.next();
+    const bool in_a = m <= pa.last_metre(), in_b = m <= pb.last_metre();
+    const ProfilePoint x = in_a ? pa.next() : ProfilePoint{};
+    const ProfilePoint y = in_b ? pb.next() : ProfilePoint{};
+    if (in_a) ca.feed(x);
+    if (in_b) cb.feed(y);
+    if (!in_a || !in_b) continue;
     if (x.x_tag == ValueTag::Empty || y.x_tag == ValueTag::Empty) continue;
     const double dx = x.x - y.x;
     const double dy = x.y - y.y;
@@ -316,6 +315,7 @@ void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
       farthest = m;
     }
   }
+  curves_diff(ca.runs, cb.runs, out);
   if (first_apart >= 0) {
     out.add("plan",
             "the tracks part by more than 1 mm from metre " + num(first_apart) + "; largest distance " +
@@ -339,10 +339,13 @@ std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b) {
             {{"cells", num(static_cast<std::int64_t>(a.cells->size())), num(static_cast<std::int64_t>(b.cells->size()))}});
   }
   const bool pa = a.has_profile, pb = b.has_profile;
-  const bool same_plan = a.profile_bytes != nullptr && b.profile_bytes != nullptr && *a.profile_bytes == *b.profile_bytes;
-  auto walkable = [](const DiffSide& s) { return (s.plan != nullptr && s.plan->allocated()) || s.profile_bytes != nullptr; };
+  auto walkable = [](const DiffSide& s) { return (s.plan != nullptr && s.plan->allocated()) || s.open_profile; };
+  bool same_plan = false;
+  if (pa && pb && a.open_profile && b.open_profile) {
+    auto x = a.open_profile(), y = b.open_profile();
+    same_plan = same_bytes(*x, *y);
+  }
   if (pa && pb && !same_plan && walkable(a) && walkable(b)) {
-    curves_diff(a, b, out);
     plan_diff(a, b, out);
   } else if (pa != pb) {
     out.add("plan", "profile file", pa ? "removed" : "added");
