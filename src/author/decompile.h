@@ -7,6 +7,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +33,7 @@ struct DecodedScenario {
   const std::vector<TrackCell>* cells = nullptr;
   const PlanTable* plan = nullptr;
   const std::string* profile_bytes = nullptr;
+  std::function<std::unique_ptr<ByteStream>()> open_profile = {};  // a profile read as often as needed
 };
 
 Descriptions decompile(const DecodedScenario& scenario);

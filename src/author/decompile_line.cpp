@@ -86,6 +86,9 @@ void curves(const DecodedScenario& s, std::string& out) {
     runs = curve_runs(*s.plan, unexplained);
   } else if (s.profile_bytes != nullptr) {
     runs = curve_runs(*s.profile_bytes, entry(s, 84).areaEnd + kTrackBeyondRoute, unexplained);
+  } else if (s.open_profile) {
+    ProfilePoints points(s.open_profile(), s.open_profile(), entry(s, 84).areaEnd + kTrackBeyondRoute);
+    runs = curve_runs(points, unexplained);
   }
   AlignedLines lines;
   // Straight up to metre `start`, then curved through metre start + length.
