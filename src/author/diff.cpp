@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 
 #include "author/decompile.h"
@@ -315,7 +316,19 @@ void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
       farthest = m;
     }
   }
-  curves_diff(ca.runs, cb.runs, out);
+  // Past a metre that no step explains, curves cannot be told: compare
+  // only the curves before it, and say where it is.
+  std::int32_t limit = std::numeric_limits<std::int32_t>::max();
+  for (const auto& [tracker, side] : {std::pair{&ca, "A"}, std::pair{&cb, "B"}}) {
+    if (tracker->unexplained < 0) continue;
+    limit = std::min(limit, tracker->unexplained);
+    out.add("plan", "metre " + num(tracker->unexplained) + " of " + side + " follows no straight or curved step", "changed");
+  }
+  auto before_limit = [limit](std::vector<CurveRun> runs) {
+    std::erase_if(runs, [limit](const CurveRun& r) { return r.first >= limit; });
+    return runs;
+  };
+  curves_diff(before_limit(ca.runs), before_limit(cb.runs), out);
   if (first_apart >= 0) {
     out.add("plan",
             "the tracks part by more than 1 mm from metre " + num(first_apart) + "; largest distance " +
