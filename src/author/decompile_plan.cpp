@@ -36,7 +36,6 @@ std::vector<Curvature> curvatures() {
 
 bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-constexpr int kStraight = CurveTracker::kStraight;
 constexpr int kNoStep = -2;
 
 }  // namespace
