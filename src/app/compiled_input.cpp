@@ -13,6 +13,8 @@ namespace sb {
 
 namespace {
 
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
 // The whole file, read once into a buffer of its size, without a stdio
 // buffer between: a profile of a long route is 20 MB.
 std::string read_file_bytes(FileDoor& files, const std::string& directory, const std::string& name) {
@@ -72,8 +74,7 @@ LoadedScenario load_scenario_streamed(const std::vector<std::string>& paths) {
     throw LocationError("the paths name " + std::to_string(located.size()) + " scenarios; give one");
   }
   const LocatedScenario where = located[0];
-  const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
-  DirectoryFiles files(where.directory, separator);
+  DirectoryFiles files(where.directory, kSeparator);
   if (!where.names.profile.empty() && !where.names.header.empty()) {
     CompiledFileBytes bytes;
     bytes.header = read_file_bytes(files, where.directory, where.names.header);
@@ -96,8 +97,8 @@ LoadedScenario load_scenario_streamed(const std::vector<std::string>& paths) {
           s.bytes.route = s.decoded.header->entries[85].name;
           s.bytes.train = s.decoded.header->entries[86].name;
         }
-        s.open_profile = [directory = where.directory, name = where.names.profile, separator] {
-          DirectoryFiles again(directory, separator);
+        s.open_profile = [directory = where.directory, name = where.names.profile] {
+          DirectoryFiles again(directory, kSeparator);
           return std::unique_ptr<ByteStream>(std::make_unique<SourceStream>(again.open_input(name)));
         };
         return s;
