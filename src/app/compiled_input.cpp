@@ -13,6 +13,8 @@ namespace sb {
 
 namespace {
 
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
 // The whole file, read once into a buffer of its size, without a stdio
 // buffer between: a profile of a long route is 20 MB.
 std::string read_file_bytes(FileDoor& files, const std::string& directory, const std::string& name) {
@@ -64,6 +66,46 @@ LoadedScenario load_scenario(const std::vector<std::string>& paths, bool keep_pl
   s.bytes.track = std::move(bytes.track);
   s.bytes.profile = std::move(bytes.profile);
   return s;
+}
+
+LoadedScenario load_scenario_streamed(const std::vector<std::string>& paths) {
+  const auto located = locate_all(paths);
+  if (located.size() != 1) {
+    throw LocationError("the paths name " + std::to_string(located.size()) + " scenarios; give one");
+  }
+  const LocatedScenario where = located[0];
+  DirectoryFiles files(where.directory, kSeparator);
+  if (!where.names.profile.empty() && !where.names.header.empty()) {
+    CompiledFileBytes bytes;
+    bytes.header = read_file_bytes(files, where.directory, where.names.header);
+    std::vector<Finding> ignored;
+    const auto length = decode_header(bytes.header, where.names.header, ignored).route_length();
+    if (length && *length >= 0 && *length <= kMaxRouteLength) {
+      SourceStream profile(files.open_input(where.names.profile));
+      if (profile_well_formed(profile, *length + kTrackBeyondRoute)) {
+        LoadedScenario s;
+        s.where = where;
+        CompiledNames without_profile = where.names;
+        without_profile.profile.clear();
+        if (!where.names.track.empty()) bytes.track = read_file_bytes(files, where.directory, where.names.track);
+        s.decoded = decode_compiled(without_profile, bytes, false);
+        s.decoded.names = where.names;
+        s.bytes.has_profile = true;
+        s.bytes.header = std::move(bytes.header);
+        s.bytes.track = std::move(bytes.track);
+        if (s.decoded.header && s.decoded.header->complete()) {
+          s.bytes.route = s.decoded.header->entries[85].name;
+          s.bytes.train = s.decoded.header->entries[86].name;
+        }
+        s.open_profile = [directory = where.directory, name = where.names.profile] {
+          DirectoryFiles again(directory, kSeparator);
+          return std::unique_ptr<ByteStream>(std::make_unique<SourceStream>(again.open_input(name)));
+        };
+        return s;
+      }
+    }
+  }
+  return load_scenario(paths, false);
 }
 
 void print_findings(const CompiledScenario& s, std::ostream& out) {

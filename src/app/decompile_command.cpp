@@ -41,7 +41,8 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     return kExitFailure;
   }
   try {
-    const LoadedScenario s = load_scenario(options.paths);
+    // A well-formed plan is read through a small buffer, never held whole.
+    const LoadedScenario s = load_scenario_streamed(options.paths);
     if (!s.decoded.header || !s.decoded.track || !s.decoded.valid()) {
       print_findings(s.decoded, err);
       err << kCommand << "the files are not valid; nothing written\n";
@@ -60,9 +61,16 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     scenario.entries = &s.decoded.header->entries;
     scenario.cells = &*s.decoded.track;
     scenario.plan = s.decoded.plan ? &*s.decoded.plan : nullptr;
+    CompiledBytes original = s.bytes;
+    if (s.open_profile) {
+      scenario.open_profile = s.open_profile;
+      original.open_profile = s.open_profile;
+    } else if (s.bytes.has_profile) {
+      scenario.profile_bytes = &s.bytes.profile;
+    }
     const Descriptions d = decompile(scenario);
     // The proof uses the identifiers the files hold: they are part of the bytes.
-    const RoundTrip proof = check_round_trip(d, s.bytes);
+    const RoundTrip proof = check_round_trip(d, original);
 
     const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
     ensure_output_directory(options.output_directory);

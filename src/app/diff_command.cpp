@@ -17,7 +17,12 @@ DiffSide side_of(const LoadedScenario& s) {
   d.cells = &*s.decoded.track;
   d.plan = s.decoded.plan ? &*s.decoded.plan : nullptr;
   d.has_profile = s.bytes.has_profile;
-  d.profile_bytes = &s.bytes.profile;
+  if (s.open_profile) {
+    d.open_profile = s.open_profile;
+  } else if (s.bytes.has_profile) {
+    const std::string* bytes = &s.bytes.profile;
+    d.open_profile = [bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes)); };
+  }
   return d;
 }
 
@@ -25,22 +30,14 @@ DiffSide side_of(const LoadedScenario& s) {
 
 int run_diff(const std::string& a, const std::string& b, bool json, std::ostream& out, std::ostream& err) {
   try {
-    // Plans are decoded only when the two profiles differ.
-    LoadedScenario x = load_scenario({a}, false);
-    LoadedScenario y = load_scenario({b}, false);
+    // Well-formed plans are walked straight from their bytes, not decoded.
+    const LoadedScenario x = load_scenario_streamed({a});
+    const LoadedScenario y = load_scenario_streamed({b});
     for (const LoadedScenario* s : {&x, &y}) {
       if (!s->decoded.header || !s->decoded.track || !s->decoded.valid()) {
         print_findings(s->decoded, err);
         err << kCommand << (s == &x ? a : b) << ": the files are not valid\n";
         return kExitFailure;
-      }
-    }
-    if (x.bytes.has_profile && y.bytes.has_profile && x.bytes.profile != y.bytes.profile) {
-      for (LoadedScenario* s : {&x, &y}) {
-        if (s->decoded.plan) continue;
-        std::vector<Finding> ignored;  // well formed: checked as it was loaded
-        s->decoded.plan = decode_profile(s->bytes.profile, s->decoded.header->entries[84].areaEnd + kTrackBeyondRoute,
-                                         s->where.names.profile, ignored);
       }
     }
     const std::vector<Change> changes = diff_scenarios(side_of(x), side_of(y));

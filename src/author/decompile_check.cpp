@@ -165,19 +165,80 @@ class CollectedFiles : public FileDoor {
   };
 };
 
+// The original of a compiled file: bytes in memory, or a file read through
+// a small buffer.
+struct Original {
+  const std::string* bytes = nullptr;
+  std::function<std::unique_ptr<ByteStream>()> open;
+};
+
+// Compares what is written with an original read in order: a file is
+// written front to back in one or two parts (the profile's x and y), each
+// compared against a stream of its own, opened at the part's first offset.
+class StreamComparison {
+ public:
+  explicit StreamComparison(std::function<std::unique_ptr<ByteStream>()> open) : open_(std::move(open)) {}
+  void write(std::uint64_t offset, const char* data, std::size_t n) {
+    size_ = std::max<std::uint64_t>(size_, offset + n);
+    if (!same_) return;
+    Part* part = nullptr;
+    for (Part& p : parts_) {
+      if (p.at == offset) part = &p;
+    }
+    if (part == nullptr) {
+      parts_.push_back({open_(), 0});
+      part = &parts_.back();
+      if (!skip(*part, offset)) {
+        same_ = false;
+        return;
+      }
+    }
+    unsigned char buf[1 << 14];
+    while (n > 0 && same_) {
+      const std::size_t k = std::min(n, sizeof buf);
+      same_ = part->in->take(buf, k) && std::memcmp(buf, data, k) == 0;
+      data += k;
+      n -= k;
+      part->at += k;
+    }
+  }
+  // Everything matched, and the original ends where the writes ended.
+  bool same() {
+    if (!same_) return false;
+    for (Part& p : parts_) {
+      if (p.at == size_) return p.in->at_end();
+    }
+    auto in = open_();
+    Part whole{std::move(in), 0};
+    return skip(whole, size_) && whole.in->at_end();
+  }
+
+ private:
+  struct Part {
+    std::unique_ptr<ByteStream> in;
+    std::uint64_t at;
+  };
+  static bool skip(Part& p, std::uint64_t to) {
+    unsigned char buf[1 << 14];
+    while (p.at < to) {
+      const auto k = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buf, to - p.at));
+      if (!p.in->take(buf, k)) return false;
+      p.at += k;
+    }
+    return true;
+  }
+  std::function<std::unique_ptr<ByteStream>()> open_;
+  std::vector<Part> parts_;
+  std::uint64_t size_ = 0;
+  bool same_ = true;
+};
+
 // A door that compares what the compile writes with the original files
 // instead of keeping it.
 class ComparingFiles : public FileDoor {
  public:
-  explicit ComparingFiles(std::map<std::string, const std::string*> originals) : originals_(std::move(originals)) {}
-  bool all_equal() const {
-    if (!same_) return false;
-    for (const auto& [name, bytes] : originals_) {
-      const auto it = sizes_.find(name);
-      if (it == sizes_.end() || it->second != bytes->size()) return false;
-    }
-    return sizes_.size() == originals_.size();
-  }
+  explicit ComparingFiles(std::map<std::string, Original> originals) : originals_(std::move(originals)) {}
+  bool all_equal() const { return same_ && written_ == originals_.size(); }
   bool exists(const std::string&) override { return false; }
   std::unique_ptr<InputSource> open_input(const std::string& name) override {
     throw FileError(name, "compiled files are only written here");
@@ -189,27 +250,23 @@ class ComparingFiles : public FileDoor {
       same_ = false;
       return;
     }
-    Sink sink(*it->second);
+    ++written_;
+    const Original& o = it->second;
+    auto open = o.open ? o.open : [bytes = o.bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes)); };
+    Sink sink(std::move(open));
     fill(sink);
-    same_ = same_ && sink.same;
-    sizes_[name] = sink.size;
+    same_ = same_ && sink.comparison.same();
   }
   std::string path_of(const std::string& name) const override { return name; }
 
  private:
   struct Sink : OutputSink {
-    explicit Sink(const std::string& o) : original(o) {}
-    void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
-      const auto at = static_cast<std::size_t>(offset);
-      size = std::max(size, at + n);
-      same = same && at + n <= original.size() && std::memcmp(original.data() + at, data, n) == 0;
-    }
-    const std::string& original;
-    std::size_t size = 0;
-    bool same = true;
+    explicit Sink(std::function<std::unique_ptr<ByteStream>()> open) : comparison(std::move(open)) {}
+    void write_at(std::uint64_t offset, const char* data, std::size_t n) override { comparison.write(offset, data, n); }
+    StreamComparison comparison;
   };
-  std::map<std::string, const std::string*> originals_;
-  std::map<std::string, std::size_t> sizes_;
+  std::map<std::string, Original> originals_;
+  std::size_t written_ = 0;
   bool same_ = true;
 };
 
@@ -218,9 +275,9 @@ bool compiles_to(const Descriptions& d, const CompiledBytes& original, int& erro
   MemoryFiles inputs;
   inputs.files[line_description_name(original.route)] = d.line;
   inputs.files[service_description_name(original.route, original.train)] = d.service;
-  std::map<std::string, const std::string*> files{{header_file_name(original.route, original.train), &original.header},
-                                                  {track_file_name(original.route, original.train), &original.track}};
-  if (original.has_profile) files[profile_file_name(original.route)] = &original.profile;
+  std::map<std::string, Original> files{{header_file_name(original.route, original.train), {&original.header, {}}},
+                                        {track_file_name(original.route, original.train), {&original.track, {}}}};
+  if (original.has_profile) files[profile_file_name(original.route)] = {&original.profile, original.open_profile};
   ComparingFiles outputs(std::move(files));
   ScenarioModel model;
   model.RouteName = original.route;
@@ -264,6 +321,15 @@ RoundTrip check_round_trip(const Descriptions& d, const CompiledBytes& original)
   RoundTrip r;
   // Most decompilations are exact: prove it without keeping a second copy.
   if (compiles_to(d, original, r.error_code)) return r;
+  if (original.open_profile) {
+    // Differences are listed from the whole files.
+    CompiledBytes whole = original;
+    whole.open_profile = {};
+    auto in = original.open_profile();
+    unsigned char buf[1 << 16];
+    for (std::size_t k; (k = in->read_up_to(buf, sizeof buf)) != 0;) whole.profile.append(reinterpret_cast<char*>(buf), k);
+    return check_round_trip(d, whole);
+  }
   MemoryCompile again = compile_in_memory(d, original.route, original.train, original.has_profile);
   r.error_code = again.error_code;
   r.failure = again.failure;

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "author/decompile.h"
+#include "decode/profile_points.h"
 
 namespace sb {
 
@@ -18,6 +21,9 @@ struct CompiledBytes {
   std::string profile;
   std::string header;
   std::string track;
+  // When set, the profile is not held in `profile` but read through this
+  // as often as needed.
+  std::function<std::unique_ptr<ByteStream>()> open_profile = {};
 };
 
 struct Difference {

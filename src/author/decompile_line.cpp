@@ -80,11 +80,19 @@ void general_region(const DecodedScenario& s, std::string& out) {
 
 void curves(const DecodedScenario& s, std::string& out) {
   add_line(out, "[curve]");
-  if (s.plan == nullptr || !s.plan->allocated()) return;
   std::int32_t unexplained = -1;
+  std::vector<CurveRun> runs;
+  if (s.plan != nullptr && s.plan->allocated()) {
+    runs = curve_runs(*s.plan, unexplained);
+  } else if (s.profile_bytes != nullptr) {
+    runs = curve_runs(*s.profile_bytes, entry(s, 84).areaEnd + kTrackBeyondRoute, unexplained);
+  } else if (s.open_profile) {
+    ProfilePoints points(s.open_profile(), s.open_profile(), entry(s, 84).areaEnd + kTrackBeyondRoute);
+    runs = curve_runs(points, unexplained);
+  }
   AlignedLines lines;
   // Straight up to metre `start`, then curved through metre start + length.
-  for (const CurveRun& run : curve_runs(*s.plan, unexplained)) {
+  for (const CurveRun& run : runs) {
     const std::int32_t start = run.first - 1;
     lines.add(std::string("curva") + run.side + std::to_string(run.curve_class),
               {num(start), num(run.last - start)});

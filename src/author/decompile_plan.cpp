@@ -7,6 +7,7 @@
 #include <string>
 
 #include "author/decompile.h"
+#include "decode/profile_points.h"
 #include "model/track_plan.h"
 #include "reading/plan.h"
 
@@ -35,76 +36,108 @@ std::vector<Curvature> curvatures() {
 
 bool same_bits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
-constexpr int kStraight = -1;
 constexpr int kNoStep = -2;
 
 }  // namespace
 
-std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
-  unexplained = -1;
-  std::vector<CurveRun> runs;
-  const auto& tx = plan.tags(0);
-  const auto& ty = plan.tags(1);
-  const auto& xs = plan.column(0);
-  const auto& ys = plan.column(1);
-  const std::int32_t last = plan.last_metre();
-  if (last < 1 || tx[0] != ValueTag::Int16 || ty[0] != ValueTag::Int16 || tx[1] != ValueTag::Int16 ||
-      ty[1] != ValueTag::Int16 || xs[0] != 0.0 || ys[0] != 0.0 || xs[1] != 0.0 || ys[1] != 1.0) {
-    unexplained = 0;
-    return runs;
+CurveTracker::CurveTracker() {
+  for (const Curvature& k : curvatures()) {
+    ks_.push_back(k.k);
+    classes_.push_back(k.curve_class);
+    sides_.push_back(k.side);
   }
-  const std::vector<Curvature> ks = curvatures();
-  int current = kStraight;
-  for (std::int32_t m = 2; m <= last; ++m) {
-    const auto i = static_cast<std::size_t>(m);
-    if (tx[i] != ValueTag::Float64 || ty[i] != ValueTag::Float64) {
-      // Metres never computed: the plan ends here (or was cut short).
-      for (std::int32_t rest = m; rest <= last; ++rest) {
-        const auto r = static_cast<std::size_t>(rest);
-        if (tx[r] != ValueTag::Empty || ty[r] != ValueTag::Empty) {
-          unexplained = rest;
-          break;
-        }
-      }
-      break;
+}
+
+void CurveTracker::feed(const ProfilePoint& p) {
+  const std::int32_t m = metre_++;
+  if (state_ == State::Done) return;
+  if (m < 2) {
+    // The plan starts at the origin heading along +y, as 16-bit values.
+    const double want_y = m == 0 ? 0.0 : 1.0;
+    if (p.x_tag != ValueTag::Int16 || p.y_tag != ValueTag::Int16 || p.x != 0.0 || p.y != want_y) {
+      unexplained = 0;
+      state_ = State::Done;
+      return;
     }
-    auto explains = [&](int step) {
-      Heading h{xs[i - 2], ys[i - 2], xs[i - 1], ys[i - 1]};
-      if (step == kStraight) {
-        h.straight();
-      } else {
-        h.curved(ks[static_cast<std::size_t>(step)].k);
-      }
-      return same_bits(h.x1, xs[i]) && same_bits(h.y1, ys[i]);
-    };
-    int step = kNoStep;
-    if (explains(current)) {
-      step = current;
-    } else if (current != kStraight && explains(kStraight)) {
-      step = kStraight;
-    } else {
-      for (int s = 0; s < static_cast<int>(ks.size()); ++s) {
-        if (s != current && explains(s)) {
-          step = s;
-          break;
-        }
-      }
-    }
-    if (step == kNoStep) {
+    before_.advance(p.x, p.y);
+    return;
+  }
+  if (state_ == State::Tail) {
+    // After the last computed metre nothing may follow.
+    if (p.x_tag != ValueTag::Empty || p.y_tag != ValueTag::Empty) {
       unexplained = m;
-      break;
+      state_ = State::Done;
     }
-    if (step != kStraight) {
-      const Curvature& k = ks[static_cast<std::size_t>(step)];
-      if (step == current && !runs.empty() && runs.back().last == m - 1) {
-        runs.back().last = m;
-      } else {
-        runs.push_back({m, m, k.curve_class, k.side});
+    return;
+  }
+  if (p.x_tag != ValueTag::Float64 || p.y_tag != ValueTag::Float64) {
+    if (p.x_tag != ValueTag::Empty || p.y_tag != ValueTag::Empty) {
+      unexplained = m;
+      state_ = State::Done;
+    } else {
+      state_ = State::Tail;
+    }
+    return;
+  }
+  auto explains = [&](int step) {
+    Heading h = before_;
+    if (step == kStraight) {
+      h.straight();
+    } else {
+      h.curved(ks_[static_cast<std::size_t>(step)]);
+    }
+    return same_bits(h.x1, p.x) && same_bits(h.y1, p.y);
+  };
+  int step = kNoStep;
+  if (explains(current_)) {
+    step = current_;
+  } else if (current_ != kStraight && explains(kStraight)) {
+    step = kStraight;
+  } else {
+    for (int k = 0; k < static_cast<int>(ks_.size()); ++k) {
+      if (k != current_ && explains(k)) {
+        step = k;
+        break;
       }
     }
-    current = step;
   }
-  return runs;
+  if (step == kNoStep) {
+    unexplained = m;
+    state_ = State::Done;
+    return;
+  }
+  if (step != kStraight) {
+    const auto k = static_cast<std::size_t>(step);
+    if (step == current_ && !runs.empty() && runs.back().last == m - 1) {
+      runs.back().last = m;
+    } else {
+      runs.push_back({m, m, classes_[k], sides_[k]});
+    }
+  }
+  current_ = step;
+  before_.advance(p.x, p.y);
+}
+
+std::vector<CurveRun> curve_runs(const PlanTable& plan, std::int32_t& unexplained) {
+  CurveTracker t;
+  const auto last = static_cast<std::size_t>(plan.last_metre());
+  for (std::size_t m = 0; m <= last && !t.done(); ++m) {
+    t.feed({plan.tags(0)[m], plan.tags(1)[m], plan.column(0)[m], plan.column(1)[m]});
+  }
+  unexplained = t.unexplained;
+  return std::move(t.runs);
+}
+
+std::vector<CurveRun> curve_runs(std::string_view profile, std::int32_t extended, std::int32_t& unexplained) {
+  ProfilePoints points(profile, extended);
+  return curve_runs(points, unexplained);
+}
+
+std::vector<CurveRun> curve_runs(ProfilePoints& points, std::int32_t& unexplained) {
+  CurveTracker t;
+  for (std::int32_t m = 0; m <= points.last_metre() && !t.done(); ++m) t.feed(points.next());
+  unexplained = t.unexplained;
+  return std::move(t.runs);
 }
 
 }  // namespace sb

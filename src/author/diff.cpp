@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <map>
 
 #include "author/decompile.h"
 #include "decode/cell_description.h"
 #include "decode/header_values.h"
+#include "decode/profile_points.h"
 #include "documents/cp1252.h"
 #include "model/cell_kinds.h"
 
@@ -232,10 +234,9 @@ void profile_diff(const DiffSide& a, const DiffSide& b, CellProperty p, Changes&
 
 std::string curve_name(const CurveRun& c) { return std::string("curva") + c.side + std::to_string(c.curve_class); }
 
-void curves_diff(const PlanTable& pa, const PlanTable& pb, Changes& out) {
-  std::int32_t ua = -1, ub = -1;
-  const auto xs = curve_runs(pa, ua);
-  const auto ys = curve_runs(pb, ub);
+std::int32_t extended_of(const DiffSide& s) { return (*s.entries)[84].areaEnd + kTrackBeyondRoute; }
+
+void curves_diff(const std::vector<CurveRun>& xs, const std::vector<CurveRun>& ys, Changes& out) {
   std::size_t i = 0, j = 0;
   auto subject = [](const CurveRun& c) { return "curve at " + metres(c.first - 1); };
   while (i < xs.size() || j < ys.size()) {
@@ -263,17 +264,51 @@ std::string fixed3(double v) {
   return buf;
 }
 
-// Over the metres both plans computed: the first where the points are more
-// than 1 mm apart, and the largest distance.
-void plan_diff(const PlanTable& pa, const PlanTable& pb, Changes& out) {
-  const std::int32_t last = std::min(pa.last_metre(), pb.last_metre());
+// Points metre by metre, from a decoded plan or from the profile's bytes.
+class PointSource {
+ public:
+  explicit PointSource(const DiffSide& s) {
+    if (s.plan != nullptr && s.plan->allocated()) {
+      plan_ = s.plan;
+      last_ = plan_->last_metre();
+    } else {
+      bytes_.emplace(s.open_profile(), s.open_profile(), extended_of(s));
+      last_ = bytes_->last_metre();
+    }
+  }
+  std::int32_t last_metre() const { return last_; }
+  ProfilePoint next() {
+    if (bytes_) return bytes_->next();
+    const auto m = next_++;
+    return {plan_->tags(0)[m], plan_->tags(1)[m], plan_->column(0)[m], plan_->column(1)[m]};
+  }
+
+ private:
+  const PlanTable* plan_ = nullptr;
+  std::optional<ProfilePoints> bytes_;
+  std::size_t next_ = 0;
+  std::int32_t last_ = -1;
+};
+
+// One walk over both plans: the curves of each, and over the metres both
+// computed the first where the points are more than 1 mm apart and the
+// largest distance.
+void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
+  PointSource pa(a), pb(b);
+  CurveTracker ca, cb;
+  const std::int32_t last = std::max(pa.last_metre(), pb.last_metre());
   std::int32_t first_apart = -1, farthest = -1;
   double largest = 0.0;
   for (std::int32_t m = 0; m <= last; ++m) {
-    const auto i = static_cast<std::size_t>(m);
-    if (pa.tags(0)[i] == ValueTag::Empty || pb.tags(0)[i] == ValueTag::Empty) continue;
-    const double dx = pa.column(0)[i] - pb.column(0)[i];
-    const double dy = pa.column(1)[i] - pb.column(1)[i];
+    const bool in_a = m <= pa.last_metre(), in_b = m <= pb.last_metre();
+    const ProfilePoint x = in_a ? pa.next() : ProfilePoint{};
+    const ProfilePoint y = in_b ? pb.next() : ProfilePoint{};
+    if (in_a) ca.feed(x);
+    if (in_b) cb.feed(y);
+    if (!in_a || !in_b) continue;
+    if (x.x_tag == ValueTag::Empty || y.x_tag == ValueTag::Empty) continue;
+    const double dx = x.x - y.x;
+    const double dy = x.y - y.y;
     const double d = std::sqrt(dx * dx + dy * dy);
     if (d > 0.001 && first_apart < 0) first_apart = m;
     if (d > largest) {
@@ -281,6 +316,19 @@ void plan_diff(const PlanTable& pa, const PlanTable& pb, Changes& out) {
       farthest = m;
     }
   }
+  // Past a metre that no step explains, curves cannot be told: compare
+  // only the curves before it, and say where it is.
+  std::int32_t limit = std::numeric_limits<std::int32_t>::max();
+  for (const auto& [tracker, side] : {std::pair{&ca, "A"}, std::pair{&cb, "B"}}) {
+    if (tracker->unexplained < 0) continue;
+    limit = std::min(limit, tracker->unexplained);
+    out.add("plan", "metre " + num(tracker->unexplained) + " of " + side + " follows no straight or curved step", "changed");
+  }
+  auto before_limit = [limit](std::vector<CurveRun> runs) {
+    std::erase_if(runs, [limit](const CurveRun& r) { return r.first >= limit; });
+    return runs;
+  };
+  curves_diff(before_limit(ca.runs), before_limit(cb.runs), out);
   if (first_apart >= 0) {
     out.add("plan",
             "the tracks part by more than 1 mm from metre " + num(first_apart) + "; largest distance " +
@@ -304,10 +352,14 @@ std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b) {
             {{"cells", num(static_cast<std::int64_t>(a.cells->size())), num(static_cast<std::int64_t>(b.cells->size()))}});
   }
   const bool pa = a.has_profile, pb = b.has_profile;
-  const bool same_plan = a.profile_bytes != nullptr && b.profile_bytes != nullptr && *a.profile_bytes == *b.profile_bytes;
-  if (pa && pb && !same_plan && a.plan != nullptr && b.plan != nullptr && a.plan->allocated() && b.plan->allocated()) {
-    curves_diff(*a.plan, *b.plan, out);
-    plan_diff(*a.plan, *b.plan, out);
+  auto walkable = [](const DiffSide& s) { return (s.plan != nullptr && s.plan->allocated()) || s.open_profile; };
+  bool same_plan = false;
+  if (pa && pb && a.open_profile && b.open_profile) {
+    auto x = a.open_profile(), y = b.open_profile();
+    same_plan = same_bytes(*x, *y);
+  }
+  if (pa && pb && !same_plan && walkable(a) && walkable(b)) {
+    plan_diff(a, b, out);
   } else if (pa != pb) {
     out.add("plan", "profile file", pa ? "removed" : "added");
   }

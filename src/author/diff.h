@@ -7,6 +7,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "decode/profile_points.h"
 #include "model/profile_table.h"
 #include "model/scenario_model.h"
 
@@ -24,8 +27,10 @@ struct DiffSide {
   int records = 0;
   const std::vector<TrackCell>* cells = nullptr;
   bool has_profile = false;
-  const std::string* profile_bytes = nullptr;  // equal bytes need no walk over the plan
-  const PlanTable* plan = nullptr;             // needed when the profiles differ
+  // The plan: a decoded table, or else a well-formed profile file opened as
+  // often as needed (equal files need no walk over the plan at all).
+  const PlanTable* plan = nullptr;
+  std::function<std::unique_ptr<ByteStream>()> open_profile;
 };
 
 struct FieldChange {

@@ -1,24 +1,8 @@
 #include "decode/compiled_bytes.h"
 
-namespace sb {
+#include "decode/profile_points.h"
 
-bool profile_well_formed(std::string_view bytes, std::int32_t extended) {
-  std::size_t at = 0;
-  const std::size_t values = 2 * (static_cast<std::size_t>(extended) + 1);
-  for (std::size_t i = 0; i < values; ++i) {
-    if (at + 2 > bytes.size()) return false;
-    const unsigned tag = static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8);
-    at += 2;
-    if (tag == 2) {
-      at += 2;
-    } else if (tag == 5) {
-      at += 8;
-    } else if (tag != 0) {
-      return false;
-    }
-  }
-  return at == bytes.size();
-}
+namespace sb {
 
 CompiledScenario decode_compiled(const CompiledNames& names, const CompiledFileBytes& bytes, bool keep_plan) {
   CompiledScenario s;
@@ -44,7 +28,8 @@ CompiledScenario decode_compiled(const CompiledNames& names, const CompiledFileB
       s.notes.push_back("the profile file is not decoded: it needs a route length from the header file");
     } else {
       const std::int32_t extended = *length + kTrackBeyondRoute;
-      if (keep_plan || !profile_well_formed(bytes.profile, extended)) {
+      ViewStream view(bytes.profile);
+      if (keep_plan || !profile_well_formed(view, extended)) {
         s.plan = decode_profile(bytes.profile, extended, names.profile, s.findings);
       }
     }

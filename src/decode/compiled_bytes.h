@@ -18,8 +18,5 @@ struct CompiledFileBytes {
 // (the plan stays empty); a faulty one is decoded for its findings.
 CompiledScenario decode_compiled(const CompiledNames& names, const CompiledFileBytes& bytes, bool keep_plan = true);
 
-// True when the profile holds exactly 2 × (extended + 1) tagged values of
-// the known tags and nothing more.
-bool profile_well_formed(std::string_view bytes, std::int32_t extended);
 
 }  // namespace sb

@@ -120,6 +120,24 @@ TEST_F(StartUpRun, DamagedFileExitsOneAndListsTheDifference) {
   EXPECT_TRUE(fs::exists(descriptions / kService));
 }
 
+// A plan point no step explains: the plan is read through a small buffer,
+// and still the metre where it stops being describable is named.
+TEST_F(StartUpRun, DamagedPlanNamesTheFirstMetreThatDiffers) {
+  const fs::path damaged = copy_of_run("damaged");
+  std::string profile = read_file(damaged / kCompiled[0]);
+  profile[8 + 10 * (5000 - 2) + 2] ^= 1;  // lowest bit of x at metre 5000
+  write_file(damaged / kCompiled[0], profile);
+  const Result r = decompile(damaged, fresh("descriptions"));
+  EXPECT_EQ(r.status, kExitRecordedError) << r.out << r.err;
+  EXPECT_NE(r.out.find("ORSEA_MONTELBA_linea.dat: metre"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(": x: "), std::string::npos) << r.out;
+
+  // A bit of a float is well under a millimetre: only the broken step is named.
+  const Result d = diff(run(), damaged);
+  EXPECT_EQ(d.status, kExitRecordedError);
+  EXPECT_EQ(d.out, "plan: metre 5000 of B follows no straight or curved step: changed\n");
+}
+
 // Files that are not valid get inspect's findings and nothing is written.
 TEST_F(StartUpRun, InvalidFilesExitTwoAndWriteNothing) {
   const fs::path invalid = copy_of_run("invalid");

@@ -1,0 +1,93 @@
+// The points of a profile file read straight from its bytes, metre by
+// metre, without building a plan table: for walks over a 1,000,000 m plan.
+// The bytes come from memory or from a file read in small blocks.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "model/file_door.h"
+#include "model/profile_table.h"
+
+namespace sb {
+
+// Bytes read in order from memory or from a file; the common case (the
+// next bytes already in the buffer) costs no call.
+class ByteStream {
+ public:
+  virtual ~ByteStream() = default;
+  // The next n bytes; false when fewer are left.
+  bool take(unsigned char* dst, std::size_t n) {
+    if (static_cast<std::size_t>(end_ - cur_) >= n) {
+      std::memcpy(dst, cur_, n);
+      cur_ += n;
+      return true;
+    }
+    return read_up_to(dst, n) == n;
+  }
+  // Up to n bytes; fewer only at the end.
+  std::size_t read_up_to(unsigned char* dst, std::size_t n);
+  // True when no byte is left.
+  bool at_end() { return cur_ == end_ && !refill(); }
+
+ protected:
+  // Points cur_ .. end_ at the next bytes; false at the end.
+  virtual bool refill() = 0;
+  const unsigned char* cur_ = nullptr;
+  const unsigned char* end_ = nullptr;
+};
+
+class ViewStream : public ByteStream {
+ public:
+  explicit ViewStream(std::string_view bytes) {
+    cur_ = reinterpret_cast<const unsigned char*>(bytes.data());
+    end_ = cur_ + bytes.size();
+  }
+
+ protected:
+  bool refill() override { return false; }
+};
+
+// A file read through a buffer of 64 KiB.
+class SourceStream : public ByteStream {
+ public:
+  explicit SourceStream(std::unique_ptr<InputSource> in) : in_(std::move(in)), buf_(1 << 16) {}
+
+ protected:
+  bool refill() override;
+
+ private:
+  std::unique_ptr<InputSource> in_;
+  std::vector<char> buf_;
+};
+
+// True when the stream holds exactly 2 × (extended + 1) tagged values of
+// the known tags and nothing more.
+bool profile_well_formed(ByteStream& bytes, std::int32_t extended);
+// True when the two streams hold the same bytes.
+bool same_bytes(ByteStream& a, ByteStream& b);
+
+struct ProfilePoint {
+  ValueTag x_tag, y_tag;
+  double x, y;
+};
+
+// Two streams over the same well-formed profile of `extended` metres: one
+// reads the x values, the other skips them and reads the y values.
+class ProfilePoints {
+ public:
+  ProfilePoints(std::unique_ptr<ByteStream> x, std::unique_ptr<ByteStream> y, std::int32_t extended);
+  ProfilePoints(std::string_view bytes, std::int32_t extended);
+  std::int32_t last_metre() const { return extended_; }
+  // The next metre's point, from metre 0 on; call at most last_metre() + 1 times.
+  ProfilePoint next();
+
+ private:
+  std::int32_t extended_;
+  std::unique_ptr<ByteStream> x_, y_;
+};
+
+}  // namespace sb
