@@ -3,6 +3,7 @@
 #include <set>
 
 #include "decode/byte_cursor.h"
+#include "decode/compiled_bytes.h"
 #include "compile/check_codes.h"
 
 namespace sb {
@@ -260,35 +261,11 @@ std::string read_whole(FileDoor& files, const std::string& name) {
 }
 
 CompiledScenario read_compiled(FileDoor& files, const CompiledNames& names) {
-  CompiledScenario s;
-  s.names = names;
-  if (names.header.empty()) {
-    add(s.findings, names.track.empty() ? names.profile : names.track, 0,
-        "no header file beside it: the route length and the identifiers are unknown");
-  } else {
-    const std::string bytes = read_whole(files, names.header);
-    s.header = decode_header(bytes, names.header, s.findings);
-    check_header(*s.header, names.header, s.findings);
-  }
-  if (names.track.empty()) {
-    if (!names.header.empty()) add(s.findings, names.header, 0, "no track file beside it");
-  } else {
-    const std::string bytes = read_whole(files, names.track);
-    s.track = decode_track(bytes, names.track, s.findings);
-    check_track(*s.track, bytes.size(), s.header ? &*s.header : nullptr, names.track, s.findings);
-  }
-  if (names.profile.empty()) {
-    s.notes.push_back("no profile file: the plan is not shown");
-  } else {
-    const auto length = s.header ? s.header->route_length() : std::nullopt;
-    if (!length || *length < 0 || *length > kMaxRouteLength) {
-      s.notes.push_back("the profile file is not decoded: it needs a route length from the header file");
-    } else {
-      const std::string bytes = read_whole(files, names.profile);
-      s.plan = decode_profile(bytes, *length + kTrackBeyondRoute, names.profile, s.findings);
-    }
-  }
-  return s;
+  CompiledFileBytes bytes;
+  if (!names.header.empty()) bytes.header = read_whole(files, names.header);
+  if (!names.track.empty()) bytes.track = read_whole(files, names.track);
+  if (!names.profile.empty()) bytes.profile = read_whole(files, names.profile);
+  return decode_compiled(names, bytes);
 }
 
 }  // namespace sb
