@@ -125,15 +125,23 @@ int main(int argc, char** argv) {
   // the end, the files are written all the same).
   const std::string line_9000 = with_route_length(line, "9000");
   write_seed(root / "compile_fuzz", "route9000", line_9000 + std::string(1, '\0') + service);
+  // Cut after its general region the plan is never started: metres 0 and 1
+  // stay empty.
+  const auto line_9000_cuts = section_cuts(line_9000);
+  for (std::size_t i = 0; i < line_9000_cuts.size(); i += 2) {
+    write_seed(root / "compile_fuzz", "route9000_line_cut" + std::to_string(i),
+               line_9000_cuts[i] + std::string(1, '\0') + service);
+  }
   for (std::size_t i = 0; i < service_cuts.size(); i += 2) {
     write_seed(root / "compile_fuzz", "route9000_service_cut" + std::to_string(i),
                line_9000 + std::string(1, '\0') + service_cuts[i]);
   }
 
   // Compiled files, for each target that reads them back: the embedded
-  // scenario, and the same on a route of 0 m, whose plan is decoded.
+  // scenario (for the reader only: the report and the drawing cost per
+  // cell), and the same on a route of 0 m, whose plan is decoded.
+  write_family(root / "compiled_reader_fuzz", "embedded", compiled_inputs(line, service));
   for (const char* target : {"compiled_reader_fuzz", "inspect_report_fuzz", "svg_plot_fuzz"}) {
-    write_family(root / target, "embedded", compiled_inputs(line, service));
     write_family(root / target, "short", compiled_inputs(with_route_length(line, "0"), service));
     // Its first 24 cells only: every run of the report and the drawing
     // costs per cell.

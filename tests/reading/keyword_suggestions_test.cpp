@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace sb {
 namespace {
 
@@ -35,6 +37,13 @@ TEST(KeywordSuggestions, SectionNamesNumbersAndOtherWordsAreLeftAlone) {
     EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, f).has_value()) << f;
     EXPECT_FALSE(suggest_keyword(KeywordRegion::Service, f).has_value()) << f;
   }
+}
+
+TEST(KeywordSuggestions, FieldsOverTwoHundredCharactersAreNotExamined) {
+  // Comparing a long field with every keyword would cost more than it helps.
+  const std::string slip = "pendnza";
+  ASSERT_TRUE(suggest_keyword(KeywordRegion::LineFree, slip).has_value());
+  EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, slip + std::string(194, ' ')).has_value());
 }
 
 TEST(KeywordSuggestions, KeywordsOfAnotherRegionAreNoSlip) {
