@@ -32,7 +32,7 @@ TEST(KeywordSuggestions, MisspeltKeywordsOfEachRegionAreRecognised) {
 
 TEST(KeywordSuggestions, SectionNamesNumbersAndOtherWordsAreLeftAlone) {
   const char* fields[] = {"[pendenze]", "[montagne]", "[segnali]", "[stazioni]", "[rallentamenti]", "[fine]",
-                          "1250", "", "ORSEA", "MONTELBA", "(Galleria)(Montelba)", "commento libero"};
+                          "1250", "", "~{|}", "ORSEA", "MONTELBA", "(Galleria)(Montelba)", "commento libero"};
   for (const char* f : fields) {
     EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, f).has_value()) << f;
     EXPECT_FALSE(suggest_keyword(KeywordRegion::Service, f).has_value()) << f;
@@ -50,6 +50,8 @@ TEST(KeywordSuggestions, KeywordsOfAnotherRegionAreNoSlip) {
   // A speed line in the line description is passed over silently by design.
   EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, "velocita").has_value());
   EXPECT_FALSE(suggest_keyword(KeywordRegion::Service, "pendenza").has_value());
+  // Nor is a keyword of the same region written exactly.
+  EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, "pendenza").has_value());
 }
 
 }  // namespace
