@@ -52,13 +52,15 @@ void write_family(const fs::path& dir, const std::string& prefix, const std::vec
 // The compiled files of a scenario, as the compiled-reader target takes them:
 // the header's and the track's sizes (uint16 each), then header, track and
 // the beginning of the profile.
-std::vector<std::string> compiled_inputs(const std::string& line, const std::string& service) {
+std::vector<std::string> compiled_inputs(const std::string& line, const std::string& service,
+                                         std::size_t track_cells = std::string::npos) {
   sb::ScenarioModel model;
   sb::fuzz::name_scenario(model);
   sb::MemoryFiles files = sb::fuzz::description_files(line, service);
   sb::memorizza_percorso(model, 1, files, files);
   const std::string& header = files.files.at(sb::header_file_name(sb::fuzz::kRoute, sb::fuzz::kTrain));
-  const std::string& track = files.files.at(sb::track_file_name(sb::fuzz::kRoute, sb::fuzz::kTrain));
+  const std::string track =
+      files.files.at(sb::track_file_name(sb::fuzz::kRoute, sb::fuzz::kTrain)).substr(0, 15 * track_cells);
   const std::string& profile = files.files.at(sb::profile_file_name(sb::fuzz::kRoute));
   std::string sizes;
   for (std::size_t n : {header.size(), track.size()}) {
@@ -72,6 +74,11 @@ std::vector<std::string> compiled_inputs(const std::string& line, const std::str
     inputs.push_back(sizes + header + track + profile.substr(0, profile_bytes));
   }
   return inputs;
+}
+
+// The embedded line description with another route length.
+std::string with_route_length(std::string line, const std::string& metres) {
+  return line.replace(line.find("89000"), 5, metres);
 }
 
 }  // namespace
@@ -113,11 +120,32 @@ int main(int argc, char** argv) {
     write_seed(root / "compile_fuzz", "line_cut" + std::to_string(i), line_cuts[i] + std::string(1, '\0') + service);
   }
 
-  // Compiled files: the embedded scenario, and the same on a route of 0 m
-  // (errors are recorded, the files are written all the same).
+  // The same on a route of 9000 m: its plan is short enough for the compile
+  // target to write the plan's file (errors are recorded for what lies past
+  // the end, the files are written all the same).
+  const std::string line_9000 = with_route_length(line, "9000");
+  write_seed(root / "compile_fuzz", "route9000", line_9000 + std::string(1, '\0') + service);
+  // Cut after its general region the plan is never started: metres 0 and 1
+  // stay empty.
+  const auto line_9000_cuts = section_cuts(line_9000);
+  for (std::size_t i = 0; i < line_9000_cuts.size(); i += 2) {
+    write_seed(root / "compile_fuzz", "route9000_line_cut" + std::to_string(i),
+               line_9000_cuts[i] + std::string(1, '\0') + service);
+  }
+  for (std::size_t i = 0; i < service_cuts.size(); i += 2) {
+    write_seed(root / "compile_fuzz", "route9000_service_cut" + std::to_string(i),
+               line_9000 + std::string(1, '\0') + service_cuts[i]);
+  }
+
+  // Compiled files, for each target that reads them back: the embedded
+  // scenario (for the reader only: the report and the drawing cost per
+  // cell), and the same on a route of 0 m, whose plan is decoded.
   write_family(root / "compiled_reader_fuzz", "embedded", compiled_inputs(line, service));
-  std::string short_line = line;
-  short_line.replace(short_line.find("89000"), 5, "0");
-  write_family(root / "compiled_reader_fuzz", "short", compiled_inputs(short_line, service));
+  for (const char* target : {"compiled_reader_fuzz", "inspect_report_fuzz", "svg_plot_fuzz"}) {
+    write_family(root / target, "short", compiled_inputs(with_route_length(line, "0"), service));
+    // Its first 24 cells only: every run of the report and the drawing
+    // costs per cell.
+    write_family(root / target, "brief", compiled_inputs(with_route_length(line, "0"), service, 24));
+  }
   return 0;
 }

@@ -1,17 +1,31 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer,
-# UndefinedBehaviorSanitizer) in build-fuzz/ and runs each for SECONDS
-# (default 60). Fails on any crash, leak, sanitizer report, timeout or
-# out-of-memory; the input that caused it is kept in build-fuzz/findings/.
-# Prints the executions and the coverage each target reached.
+# UndefinedBehaviorSanitizer) in build-fuzz/ and runs them. Fails on any
+# crash, leak, sanitizer report, timeout or out-of-memory; the input that
+# caused it is kept in build-fuzz/findings/. Prints executions, executions per
+# second and the coverage each target reached.
 #
-#   tools/fuzz.sh [SECONDS] [TARGET...]
+#   tools/fuzz.sh [SECONDS] [TARGET...]      each target for SECONDS (default 60), one at a time
+#   tools/fuzz.sh --hours H [TARGET...]      a campaign: H hours shared among the targets, each
+#                                            run by parallel workers on every core; at its end the
+#                                            corpus is merged and minimised into fuzz/corpus/TARGET
+#
+# Every run starts from the committed corpus (fuzz/corpus/TARGET), the seeds
+# made from the embedded documents, and what earlier runs on this machine
+# found (build-fuzz/corpus/TARGET).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-60}
-shift || true
+hours=""
+if [[ "${1:-}" == "--hours" ]]; then
+  hours=${2:?--hours needs a number}
+  shift 2
+else
+  seconds=${1:-60}
+  shift || true
+fi
 targets=("$@")
-((${#targets[@]})) || targets=(field_reader_fuzz line_reader_fuzz service_reader_fuzz compile_fuzz compiled_reader_fuzz)
+((${#targets[@]})) || targets=(field_reader_fuzz line_reader_fuzz service_reader_fuzz compile_fuzz
+  compiled_reader_fuzz inspect_report_fuzz svg_plot_fuzz decompile_fuzz)
 
 tools/deps.sh
 build=build-fuzz
@@ -23,8 +37,29 @@ rm -rf "$seeds"
 "$build/fuzz/make_fuzz_seeds" "$seeds"
 mkdir -p "$build/findings"
 
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1
+# A freed block waits in quarantine (to catch its use after free) until 32 MB
+# more are freed: far more than one input frees, yet small enough that
+# memory is reused instead of being taken fresh from the system (a page
+# fault per page), which made every run several times slower.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1:quarantine_size_mb=32
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+workers=$(nproc)
+if [[ -n "$hours" ]]; then
+  seconds=$(awk -v h="$hours" -v n="${#targets[@]}" 'BEGIN { s = int(h * 3600 / n); print (s < 10 ? 10 : s) }')
+  echo "campaign: ${hours} h, ${seconds} s per target, ${workers} workers"
+fi
+
+# Inputs that read compiled files back are a header, a track and a profile;
+# larger ones only repeat records and slow every run.
+max_len() {
+  case $1 in
+    compiled_reader_fuzz) echo 16384 ;;
+    # The report and the drawing cost per cell: a few hundred cells at most.
+    inspect_report_fuzz | svg_plot_fuzz) echo 8192 ;;
+    *) echo 8192 ;;
+  esac
+}
+
 summary=()
 failed=0
 for t in "${targets[@]}"; do
@@ -33,25 +68,49 @@ for t in "${targets[@]}"; do
   committed=()
   [[ -d fuzz/corpus/$t ]] && committed=("fuzz/corpus/$t")
   log="$build/$t.log"
+  options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -max_len="$(max_len "$t")"
+    -dict=fuzz/keywords.dict -print_final_stats=1 -artifact_prefix="$build/findings/$t-")
   echo "== $t: ${seconds}s"
   status=0
-  "$build/fuzz/$t" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-    -dict=fuzz/keywords.dict -print_final_stats=1 -artifact_prefix="$build/findings/$t-" \
-    "$corpus" "$seeds/$t" "${committed[@]}" >"$log" 2>&1 || status=$?
-  execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || true)
-  last=$(grep -E '^#[0-9]+[[:space:]].*cov: ' "$log" | tail -1 || true)
+  if [[ -n "$hours" ]]; then
+    # -fork runs the workers as child processes, merges what each finds into
+    # the first corpus directory and goes on after nothing but a finding.
+    "$build/fuzz/$t" "${options[@]}" -fork="$workers" -ignore_crashes=0 -ignore_timeouts=0 -ignore_ooms=0 \
+      "$corpus" "$seeds/$t" "${committed[@]}" >"$log" 2>&1 || status=$?
+  else
+    "$build/fuzz/$t" "${options[@]}" "$corpus" "$seeds/$t" "${committed[@]}" >"$log" 2>&1 || status=$?
+  fi
+  # The fork mode logs its totals on its own lines.
+  execs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1 || true)
+  [[ -n "$execs" ]] || execs=$(grep -oE '^#[0-9]+' "$log" | tail -1 | tr -d '#' || true)
+  last=$(grep -E '^#[0-9]+:?[[:space:]].*cov: ' "$log" | tail -1 || true)
   cov=$(grep -oE 'cov: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
   ft=$(grep -oE 'ft: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
   units=$(grep -oE 'corp: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
+  rate=$( [[ -n "$execs" ]] && echo $((execs / seconds)) || echo "?")
   if ((status != 0)); then
     failed=1
     echo "!! $t failed (status $status); the log follows, the input is in $build/findings/"
     grep -vE '^#[0-9]+ ' "$log" | tail -60
+  elif [[ -n "$hours" ]]; then
+    # Minimise everything reached into the committed corpus.
+    merged="$build/merged/$t"
+    rm -rf "$merged"
+    mkdir -p "$merged"
+    "$build/fuzz/$t" -merge=1 -max_len="$(max_len "$t")" "$merged" "$corpus" "$seeds/$t" "${committed[@]}" \
+      >"$build/$t.merge.log" 2>&1
+    # Hand-made cases (named for what they hold, not by a hash) stay.
+    if [[ -d fuzz/corpus/$t ]]; then
+      find "fuzz/corpus/$t" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$merged/" \;
+    fi
+    rm -rf "fuzz/corpus/$t"
+    mv "$merged" "fuzz/corpus/$t"
+    echo "   fuzz/corpus/$t: $(find "fuzz/corpus/$t" -type f | wc -l) files"
   fi
-  summary+=("$(printf '%-20s %12s %8s %8s %8s %s' "$t" "${execs:-?}" "${cov:-?}" "${ft:-?}" "${units:-?}" \
-    "$( ((status == 0)) && echo ok || echo FAILED)")")
+  summary+=("$(printf '%-22s %12s %8s %8s %8s %8s %s' "$t" "${execs:-?}" "$rate" "${cov:-?}" "${ft:-?}" \
+    "${units:-?}" "$( ((status == 0)) && echo ok || echo FAILED)")")
 done
 
-printf '%-20s %12s %8s %8s %8s %s\n' target executions edges features corpus result
+printf '%-22s %12s %8s %8s %8s %8s %s\n' target executions exec/s edges features corpus result
 printf '%s\n' "${summary[@]}"
 exit $failed

@@ -46,9 +46,17 @@ void write_floats(ByteWriter& out, const double* values, std::size_t n) {
   out.commit(at);
 }
 
-void replace_with(FileDoor& files, const std::string& name, const std::function<void(ByteWriter&)>& body) {
+// A writer's buffer: the whole file when it is small, so a short file costs
+// no large allocation; else large blocks.
+std::size_t buffer_for(std::uint64_t file_bytes) {
+  constexpr std::uint64_t kLargeBlock = 1 << 18;
+  return static_cast<std::size_t>(std::clamp<std::uint64_t>(file_bytes, 64, kLargeBlock));
+}
+
+void replace_with(FileDoor& files, const std::string& name, std::uint64_t bytes,
+                  const std::function<void(ByteWriter&)>& body) {
   files.replace(name, [&](OutputSink& sink) {
-    ByteWriter out(sink);
+    ByteWriter out(sink, 0, buffer_for(bytes));
     body(out);
     out.flush();
   });
@@ -64,8 +72,8 @@ void write_profile(OutputSink& sink, const TrackPlan& plan) {
   if (!plan.allocated()) return;  // no plan, an empty file
   const std::uint64_t part = part_bytes(plan);
   sink.size_hint(2 * part);
-  ByteWriter xs(sink, 0);
-  ByteWriter ys(sink, part);
+  ByteWriter xs(sink, 0, buffer_for(part));
+  ByteWriter ys(sink, part, buffer_for(part));
   const std::int32_t last = plan.last_metre();
   for (std::int32_t m = 0; m <= last && m < 2; ++m) {
     write_value(xs, plan.get(m, 0));
@@ -129,9 +137,10 @@ void write_compiled_files(const ScenarioModel& model, FileDoor& files) {
   if (model.ProfileWanted != 0) {
     files.replace(profile_file_name(model.RouteName), [&](OutputSink& sink) { write_profile(sink, model.ProfileTable); });
   }
-  replace_with(files, header_file_name(model.RouteName, model.TrainCode),
+  // The header's size depends on its names only; 4 kB hold a usual one.
+  replace_with(files, header_file_name(model.RouteName, model.TrainCode), 4096,
                [&](ByteWriter& out) { write_header(out, model); });
-  replace_with(files, track_file_name(model.RouteName, model.TrainCode),
+  replace_with(files, track_file_name(model.RouteName, model.TrainCode), 15 * model.TrackArray.size(),
                [&](ByteWriter& out) { write_track(out, model); });
 }
 

@@ -61,8 +61,6 @@ class ByteWriter {
   void bytes(std::string_view s);
   // Hands everything buffered to the sink; the destructor does not flush.
   void flush();
-  // The file offset of the next byte.
-  std::uint64_t offset() const { return offset_ + len_; }
 
  private:
   void reserve(std::size_t n) {

@@ -55,7 +55,6 @@ class TrackPlan {
   // Metres 0 and 1 as 16-bit values (0, 0) and (0, 1): the track starts at
   // the origin heading along +y in steps of 1 m.
   void start();
-  bool started() const { return started_; }
 
   // The first metre not computed yet (2 before any run).
   std::int32_t next_metre() const { return next_; }

@@ -7,18 +7,19 @@
 namespace sb {
 
 namespace {
+constexpr std::size_t kBufferSize = 1 << 16;
 bool is_blank(int c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 FieldReader::FieldReader(std::unique_ptr<InputSource> source, std::string file_name)
-    : source_(std::move(source)), buf_(1 << 16) {
+    : source_(std::move(source)), buf_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
   place_.file = std::move(file_name);
 }
 
 int FieldReader::peek() {
   if (pos_ == len_) {
     if (exhausted_) return -1;
-    len_ = source_->read(buf_.data(), buf_.size());
+    len_ = source_->read(buf_.get(), kBufferSize);
     pos_ = 0;
     if (len_ == 0) {
       exhausted_ = true;
@@ -78,8 +79,8 @@ std::string FieldReader::read_text() {
   std::string text;
   // Take the field a buffer's worth at a time rather than byte by byte.
   while (peek() != -1) {
-    const char* from = buf_.data() + pos_;
-    const char* end = buf_.data() + len_;
+    const char* from = buf_.get() + pos_;
+    const char* end = buf_.get() + len_;
     const char* stop = from;
     while (stop != end && *stop != ',' && *stop != '\r' && *stop != '\n') ++stop;
     const auto n = static_cast<std::size_t>(stop - from);

@@ -48,7 +48,8 @@ class FieldReader {
   void start_field();
 
   std::unique_ptr<InputSource> source_;
-  std::vector<char> buf_;
+  // Filled by reads before it is looked at, so never cleared.
+  std::unique_ptr<char[]> buf_;
   std::size_t pos_ = 0;
   std::size_t len_ = 0;
   bool exhausted_ = false;

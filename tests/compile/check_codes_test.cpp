@@ -43,6 +43,17 @@ TEST(CheckCodes, KnownValues) {
   }
 }
 
+TEST(CheckCodes, Cp1252CapitalsCountAsTheirSmallLetters) {
+  // Latin-1 capitals (not the multiplication sign 0xD7) and the four
+  // capitals in 0x80 .. 0x9F: S, OE and Z with caron, Y with diaeresis.
+  const Codes capitals = codes_for("\xC0\xC9\xDE\xD7", "\x8A\x8C\x8E\x9F");
+  const Codes small = codes_for("\xE0\xE9\xFE\xD7", "\x9A\x9C\x9E\xFF");
+  EXPECT_EQ(capitals.og, small.og);
+  EXPECT_EQ(capitals.st, small.st);
+  // Bytes that are no capitals stay as they are.
+  EXPECT_NE(codes_for("\xF7", "").st, codes_for("\xD7", "").st);
+}
+
 TEST(CheckCodes, TrainComesFirst) {
   const Codes ours = codes_for("RX17", "ORSEA_MONTELBA");
   const Codes swapped = codes_for("ORSEA_MONTELBA", "RX17");

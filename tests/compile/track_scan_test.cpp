@@ -322,6 +322,22 @@ TEST(TrackScanAfterSlowdown, MarkerBeforeTheFirstSignalWithinTwelveCellsOfTheEnd
   }
 }
 
+TEST(TrackScanAfterSlowdown, LooksNoFurtherThanTheTracksLastCell) {
+  for (const bool signal_on_last_cell : {true, false}) {
+    SCOPED_TRACE(signal_on_last_cell);
+    Track t;
+    t.slowdown(t.last - 10, t.last - 4, 120);
+    if (signal_on_last_cell) t.put(t.last, kSignal, 43);
+    t.scan();
+    Cells after;
+    for (std::int32_t m : t.markers()) {
+      if (m > t.last - 10) after.push_back(m);
+    }
+    EXPECT_EQ(after, signal_on_last_cell ? Cells{t.last - 1} : Cells{});
+    EXPECT_EQ(t.model.ErrorCode, 0);
+  }
+}
+
 TEST(TrackScanAfterSlowdown, SlowSlowdownStartsFromTheEndItsWalkFound) {
   Track t;
   t.slowdown(30, 44, 50);

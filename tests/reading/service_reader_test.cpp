@@ -376,7 +376,11 @@ TEST_F(ServiceReaderTest, ErrorsEitherLeaveTheLoopOrAbortTheReading) {
       {"negative signal position", "segnale, -10, 1,4,1,0,0,1,3,1,0,0", err::kNegativeServicePosition, true},
       {"negative abbattimento position", "abbattimento, -30, 5", err::kNegativeServicePosition, true},
       {"negative adhesion position", "aderenza, -100, 5", err::kNegativeServicePosition, true},
+      {"negative slowdown position", "rallentamento, -100, 30, 500, 0, 0, 0", err::kNegativeServicePosition, true},
       {"slowdown beyond the track", "rallentamento, 90000, 30, 10000, 0, 0, 0", err::kSlowdownBeyondTrack, false},
+      // The end rounds to cell -1, or to cell 1921 just past the last (1920).
+      {"slowdown ending before the track", "rallentamento, 1000, 30, -1090, 0, 0, 0", err::kSlowdownBeyondTrack, false},
+      {"slowdown ending one cell past it", "rallentamento, 90000, 30, 5990, 0, 0, 0", err::kSlowdownBeyondTrack, false},
       {"signal on a taken cell", "segnale, 1000, 1,4,1,0,0,1,3,1,0,0", err::kSignalCellTaken, false},
       {"abbattimento on a taken cell", "abbattimento, 1050, 5", err::kAbbattimentoCellTaken, false},
   };

@@ -165,6 +165,15 @@ TEST_F(ServiceRecordersTest, CountdownRunsOnTheFourCellsBeforeTheWarningPoint) {
   EXPECT_EQ(cell(42).value2, 9);  // end
 }
 
+TEST_F(ServiceRecordersTest, CountdownWithoutAnnouncedSpeedLeavesItsSecondValueEmpty) {
+  ASSERT_TRUE(memo_rallentamento(model, SlowdownEntry{1550, 60, 500, 1, 1, 0}));
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_EQ(cell(7 - n).kind, 5) << n;
+    EXPECT_EQ(cell(7 - n).value1, n + 1) << n;
+    EXPECT_EQ(cell(7 - n).value2, 0) << n;
+  }
+}
+
 TEST_F(ServiceRecordersTest, SlowdownFrom1500HasNoWarningPointNorCountdown) {
   ASSERT_TRUE(memo_rallentamento(model, SlowdownEntry{1500, 60, 500, 1, 1, 0}));
   EXPECT_EQ(cell(31).kind, 3);
