@@ -74,17 +74,19 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
   return kExitOk;
 }
 
-int run_compile(const CompileOptions& options, std::ostream& err) {
+CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err) {
+  CompileOutcome outcome;
+  outcome.status = kExitFailure;
   if (!check_input("line description", options.line_path, err) ||
       !check_input("service description", options.service_path, err)) {
-    return kExitFailure;
+    return outcome;
   }
   if (!is_directory(options.output_directory)) {
     err << "scenario-builder: " << options.output_directory << ": not a directory\n";
-    return kExitFailure;
+    return outcome;
   }
   if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
-    return kExitFailure;
+    return outcome;
   }
   ScenarioModel model;
   model.RouteName = options.route_name;
@@ -93,31 +95,49 @@ int run_compile(const CompileOptions& options, std::ostream& err) {
                       service_description_name(model.RouteName, model.TrainCode), options.service_path);
   DirectoryFiles outputs(options.output_directory, separator());
   DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
+  printer.keep_reported(&outcome.diagnostics);
   model.diagnostics.sink = &printer;
+  const auto counted = [&] {
+    outcome.error_code = model.ErrorCode;
+    outcome.errors = printer.errors();
+    outcome.warnings = printer.warnings();
+  };
   try {
     // Runs into one directory take turns, so its three files always come
     // from one compile.
     DirectoryLock lock(options.output_directory, separator());
     memorizza_percorso(model, options.profile ? 1 : 0, inputs, outputs);
+    outcome.files_written = true;
   } catch (const FatalError& e) {
     err << " Errore n. " << e.code() << '\n';
-    return kExitFatal;
+    counted();
+    outcome.error_code = e.code();
+    outcome.status = kExitFatal;
+    return outcome;
   } catch (const NoTrackError& e) {
     err << "scenario-builder: " << e.what() << "; no compiled file written\n";
-    return kExitFailure;
+    counted();
+    return outcome;
   } catch (const FileError& e) {
     err << "scenario-builder: " << e.what() << '\n';
-    return kExitFailure;
+    counted();
+    return outcome;
   } catch (const std::exception& e) {
     err << "scenario-builder: " << e.what() << '\n';
-    return kExitFailure;
+    counted();
+    return outcome;
   }
-  if (model.ErrorCode != 0) return kExitRecordedError;
-  if (options.warnings_are_errors && printer.warnings() > 0) {
+  counted();
+  outcome.status = kExitOk;
+  if (model.ErrorCode != 0) {
+    outcome.status = kExitRecordedError;
+  } else if (options.warnings_are_errors && printer.warnings() > 0) {
     err << "scenario-builder: " << printer.warnings() << " warning(s) treated as errors (--Werror)\n";
-    return kExitRecordedError;
+    outcome.status = kExitRecordedError;
   }
-  return kExitOk;
+  return outcome;
 }
+
+int run_compile(const CompileOptions& options, std::ostream& err) { return compile_descriptions(options, err).status; }
 
 }  // namespace sb

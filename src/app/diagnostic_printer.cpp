@@ -19,6 +19,9 @@ void DiagnosticPrinter::warning(const std::string& message, const SourcePlace& w
 }
 
 void DiagnosticPrinter::print(const SourcePlace& where, const std::string& text) {
+  if (reported_ != nullptr) {
+    reported_->push_back({text.rfind("error", 0) == 0, where, text, where.known() ? line_of(where.file, where.line) : ""});
+  }
   if (where.known()) {
     out_ << where.file << ':' << where.line << ':' << where.column << ": " << text << '\n';
     quote(where);

@@ -6,10 +6,19 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "model/diagnostics.h"
 
 namespace sb {
+
+// One printed diagnostic as data: where, what, and the quoted line.
+struct ReportedDiagnostic {
+  bool is_error = false;
+  SourcePlace where;
+  std::string text;         // "error 21: ..." or "warning: ..."
+  std::string quoted_line;  // the line at `where`, empty when unknown
+};
 
 class DiagnosticPrinter : public DiagnosticSink {
  public:
@@ -19,6 +28,9 @@ class DiagnosticPrinter : public DiagnosticSink {
   void recorded_error(int code, const SourcePlace& where, const std::string& detail) override;
   void warning(const std::string& message, const SourcePlace& where) override;
   bool wants_warnings() const override { return show_warnings_ || count_warnings_; }
+
+  // Each diagnostic printed from now on is also appended to `into`.
+  void keep_reported(std::vector<ReportedDiagnostic>* into) { reported_ = into; }
 
   int errors() const { return errors_; }
   int warnings() const { return warnings_; }
@@ -33,6 +45,7 @@ class DiagnosticPrinter : public DiagnosticSink {
   bool count_warnings_;
   int errors_ = 0;
   int warnings_ = 0;
+  std::vector<ReportedDiagnostic>* reported_ = nullptr;
 };
 
 }  // namespace sb
