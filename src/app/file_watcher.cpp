@@ -1,5 +1,6 @@
 #include "app/file_watcher.h"
 
+#include <algorithm>
 #include <atomic>
 #include <set>
 

@@ -14,9 +14,9 @@ namespace sb {
 
 namespace {
 
-constexpr std::size_t kWorkers = 12;      // connections served at once
-constexpr std::size_t kQueued = 32;       // accepted connections waiting for a worker
-constexpr int kMaxEventStreams = 8;       // open live pages; the rest of the workers stay free for requests
+constexpr std::size_t kWorkers = 32;  // connections served at once
+constexpr std::size_t kQueued = 64;   // accepted connections waiting for a worker
+constexpr int kMaxEventStreams = 8;   // open live pages; the other workers stay free for requests
 
 // A pool of workers with a bounded queue: when it is full the accepting
 // thread waits, and further connections wait in the system's short listen
@@ -127,7 +127,8 @@ bool HttpLiveServer::start(std::string& why) {
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
 #endif
   });
-  server.set_read_timeout(5, 0);
+  // A connection that sends nothing gives its worker back soon.
+  server.set_read_timeout(2, 0);
   server.set_write_timeout(5, 0);
   server.set_keep_alive_max_count(20);
   server.set_payload_max_length(4096);
@@ -149,6 +150,8 @@ bool HttpLiveServer::start(std::string& why) {
   server.Get("/", [&s](const httplib::Request&, httplib::Response& res) {
     res.set_content(s.page, "text/html; charset=utf-8");
   });
+  // Browsers ask for an icon: none, and no error in the page's console.
+  server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
   server.Get("/view", [&s](const httplib::Request&, httplib::Response& res) {
     std::lock_guard<std::mutex> lock(s.mutex);
     res.set_content(s.view, "text/html; charset=utf-8");

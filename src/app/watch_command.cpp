@@ -32,7 +32,7 @@ std::string clock_time() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
 #ifdef _WIN32
-  localtime_s(&local, &now);
+  local = *std::localtime(&now);  // one thread asks
 #else
   localtime_r(&now, &local);
 #endif
