@@ -105,6 +105,7 @@
 
   function onCompile(o) {
     live.outcome = o;
+    live.lastEventAt = Date.now();
     if (o.view > shownView) loadView(o.view);
     showOutcome(o);
   }

@@ -3,6 +3,7 @@
 // compression libraries along, whose loading would slow every other run.
 #include <httplib.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -95,7 +96,7 @@ struct HttpLiveServer::State {
   std::condition_variable changed;
   std::uint64_t generation = 0;
   std::string outcome = "null";
-  std::string view = kWaitingPage;
+  std::shared_ptr<const std::string> view = std::make_shared<const std::string>(kWaitingPage);
   std::string page;
   int streams = 0;
   bool stopping = false;
@@ -153,8 +154,17 @@ bool HttpLiveServer::start(std::string& why) {
   // Browsers ask for an icon: none, and no error in the page's console.
   server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
   server.Get("/view", [&s](const httplib::Request&, httplib::Response& res) {
-    std::lock_guard<std::mutex> lock(s.mutex);
-    res.set_content(s.view, "text/html; charset=utf-8");
+    std::shared_ptr<const std::string> page;
+    {
+      std::lock_guard<std::mutex> lock(s.mutex);
+      page = s.view;
+    }
+    // Sent as it is, from the shared copy: the library would otherwise
+    // compress a page of megabytes on every request, which takes seconds.
+    res.set_content_provider(page->size(), "text/html; charset=utf-8",
+                             [page](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                               return sink.write(page->data() + offset, std::min(length, page->size() - offset));
+                             });
   });
   server.Get("/outcome", [&s](const httplib::Request&, httplib::Response& res) {
     std::lock_guard<std::mutex> lock(s.mutex);
@@ -218,7 +228,7 @@ void HttpLiveServer::publish(const std::string& outcome_json, const std::string*
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->outcome = outcome_json;
-    if (view_page != nullptr) state_->view = *view_page;
+    if (view_page != nullptr) state_->view = std::make_shared<const std::string>(*view_page);
     ++state_->generation;
   }
   state_->changed.notify_all();

@@ -163,7 +163,14 @@ class Watch {
       DirectoryLock lock(c.output_directory, separator);
       const CompiledScenario s = read_compiled(files, names);
       if (!s.track) return std::nullopt;
-      return view_page(s, cp1252_to_utf8(c.route_name) + " / " + cp1252_to_utf8(c.train_code));
+      // Most saves leave the plan as it was (every save of the service
+      // description does): its levels are kept and not worked out again.
+      std::string profile = names.profile.empty() ? std::string() : read_whole(files, names.profile);
+      if (!plan_levels_ || profile != plan_profile_) {
+        plan_levels_ = view_plan_levels(s);
+        plan_profile_ = std::move(profile);
+      }
+      return view_page(s, cp1252_to_utf8(c.route_name) + " / " + cp1252_to_utf8(c.train_code), &*plan_levels_);
     } catch (const std::exception& e) {
       out_ << "scenario-builder watch: the page keeps the last scenario: " << e.what() << std::endl;
       return std::nullopt;
@@ -176,6 +183,9 @@ class Watch {
   std::unique_ptr<LiveServer> server_;
   std::uint64_t generation_ = 0;
   std::uint64_t view_generation_ = 0;
+  // The plan's levels for the page, and the profile file they come from.
+  std::optional<nlohmann::ordered_json> plan_levels_;
+  std::string plan_profile_;
 };
 
 }  // namespace

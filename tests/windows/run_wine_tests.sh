@@ -248,7 +248,6 @@ else
 fi
 kill "$watch_pid" 2>/dev/null
 wait "$watch_pid" 2>/dev/null
-wineserver -k 2>/dev/null || true
 
 echo "artefacts: $artefacts"
 if ((failures)); then
