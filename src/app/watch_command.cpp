@@ -119,7 +119,10 @@ class Watch {
       w = watcher.wait(std::chrono::hours(1));
     } while (w == FileWatcher::Wake::timeout);
     if (w == FileWatcher::Wake::stop) return false;
-    while ((w = watcher.wait(kQuiet)) == FileWatcher::Wake::changed) {
+    // A file written without pause (a copy of a large one) still gets its
+    // compile within a second.
+    const auto cap = Clock::now() + std::chrono::seconds(1);
+    while (Clock::now() < cap && (w = watcher.wait(kQuiet)) == FileWatcher::Wake::changed) {
     }
     return w != FileWatcher::Wake::stop;
   }
