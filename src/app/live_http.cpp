@@ -130,6 +130,7 @@ bool HttpLiveServer::start(std::string& why) {
   });
   // A connection that sends nothing gives its worker back soon.
   server.set_read_timeout(2, 0);
+  server.set_keep_alive_timeout(2);
   server.set_write_timeout(5, 0);
   server.set_keep_alive_max_count(20);
   server.set_payload_max_length(4096);
