@@ -74,7 +74,7 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
   return kExitOk;
 }
 
-CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err) {
+CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err, bool keep_diagnostics) {
   CompileOutcome outcome;
   outcome.status = kExitFailure;
   if (!check_input("line description", options.line_path, err) ||
@@ -95,7 +95,7 @@ CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream&
                       service_description_name(model.RouteName, model.TrainCode), options.service_path);
   DirectoryFiles outputs(options.output_directory, separator());
   DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
-  printer.keep_reported(&outcome.diagnostics);
+  if (keep_diagnostics) printer.keep_reported(&outcome.diagnostics);
   model.diagnostics.sink = &printer;
   const auto counted = [&] {
     outcome.error_code = model.ErrorCode;

@@ -37,8 +37,9 @@ struct CompileOutcome {
 
 // Reads the author's descriptions exactly as the start-up run reads its own
 // (without deleting them) and writes the compiled files; the diagnostics and
-// any failure are printed to `err`.
-CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err);
+// any failure are printed to `err`, and kept in the outcome when
+// `keep_diagnostics`.
+CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err, bool keep_diagnostics = false);
 
 int run_compile(const CompileOptions& options, std::ostream& err);
 

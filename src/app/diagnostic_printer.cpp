@@ -19,19 +19,20 @@ void DiagnosticPrinter::warning(const std::string& message, const SourcePlace& w
 }
 
 void DiagnosticPrinter::print(const SourcePlace& where, const std::string& text) {
-  if (reported_ != nullptr) {
-    reported_->push_back({text.rfind("error", 0) == 0, where, text, where.known() ? line_of(where.file, where.line) : ""});
+  const std::string line = where.known() ? line_of(where.file, where.line) : std::string();
+  // A page shows the first few hundred; the counts say how many there were.
+  if (reported_ != nullptr && reported_->size() < kMaxReported) {
+    reported_->push_back({text.rfind("error", 0) == 0, where, text, line});
   }
   if (where.known()) {
     out_ << where.file << ':' << where.line << ':' << where.column << ": " << text << '\n';
-    quote(where);
+    quote(where, line);
   } else {
     out_ << "scenario-builder: " << text << '\n';
   }
 }
 
-void DiagnosticPrinter::quote(const SourcePlace& where) {
-  const std::string line = line_of(where.file, where.line);
+void DiagnosticPrinter::quote(const SourcePlace& where, const std::string& line) {
   if (line.empty()) return;
   out_ << "    " << line << '\n' << "    ";
   // Keep tabs under tabs so the caret lines up in any terminal.

@@ -29,7 +29,9 @@ class DiagnosticPrinter : public DiagnosticSink {
   void warning(const std::string& message, const SourcePlace& where) override;
   bool wants_warnings() const override { return show_warnings_ || count_warnings_; }
 
-  // Each diagnostic printed from now on is also appended to `into`.
+  static constexpr std::size_t kMaxReported = 500;
+  // Each diagnostic printed from now on is also appended to `into` (the
+  // first kMaxReported of them).
   void keep_reported(std::vector<ReportedDiagnostic>* into) { reported_ = into; }
 
   int errors() const { return errors_; }
@@ -37,7 +39,7 @@ class DiagnosticPrinter : public DiagnosticSink {
 
  private:
   void print(const SourcePlace& where, const std::string& text);
-  void quote(const SourcePlace& where);
+  void quote(const SourcePlace& where, const std::string& line);
   static std::string line_of(const std::string& path, int n);
 
   std::ostream& out_;

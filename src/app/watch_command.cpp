@@ -135,7 +135,7 @@ class Watch {
     }
     const auto start = Clock::now();
     std::ostringstream printed;
-    const CompileOutcome o = compile_descriptions(options_.compile, printed);
+    const CompileOutcome o = compile_descriptions(options_.compile, printed, server_ != nullptr);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     const std::string time = clock_time();
     out_ << time << " error code " << o.error_code << ", " << plural(o.errors, "error") << ", "
