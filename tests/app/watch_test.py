@@ -11,6 +11,7 @@ the program with SIGINT and SIGTERM (status 0, no temporary file left). With
 or over-long are refused, and a port in use gives status 2 naming the port.
 """
 
+import fcntl
 import os
 import queue
 import re
@@ -189,6 +190,33 @@ def test_saves(base):
     check(leftovers(d) == [], "no temporary file nor lock is left")
 
 
+def test_saves_during_a_compile(base):
+    """A compile held up by a run that holds the output directory (as a
+    `compile` by hand would): saves made meanwhile give exactly one more
+    compile after it, on the last text."""
+    d = tempfile.mkdtemp(dir=base)
+    subprocess.run([PROGRAM, "export", d], check=True, capture_output=True)
+    line0, service0 = read(os.path.join(d, LINE)), read(os.path.join(d, SERVICE))
+    w = Watch(d)
+    w.status()
+    lock_path = os.path.join(w.out, "scenario-builder.lock")
+    fd = os.open(lock_path, os.O_RDWR | os.O_CREAT, 0o644)
+    fcntl.flock(fd, fcntl.LOCK_EX)
+    write(os.path.join(d, SERVICE), with_station_name(service0, b"HELD"))
+    time.sleep(0.3)  # the compile has started and waits for the directory
+    for i in range(3):
+        write(os.path.join(d, SERVICE), with_station_name(service0, b"DURING%d" % i))
+        time.sleep(0.1)
+    os.unlink(lock_path)
+    fcntl.flock(fd, fcntl.LOCK_UN)
+    os.close(fd)
+    got = w.quiet_for(1.5)
+    check(len(got) == 2, "saves during a compile give exactly one more compile after it (got %d)" % len(got))
+    check(compiled_by_watch(w) == compiled_by_compile(base, line0, with_station_name(service0, b"DURING2"))[0],
+          "the compile after it is of the last text")
+    check(w.stop(signal.SIGTERM) == 0 and leftovers(d) == [], "and watch ends cleanly")
+
+
 def test_signal_during_compiles(base, sig):
     d = tempfile.mkdtemp(dir=base)
     subprocess.run([PROGRAM, "export", d], check=True, capture_output=True)
@@ -262,12 +290,12 @@ def test_server(base):
     check(code in (400, 431, None), "an over-long header is refused (got %r)" % code)
     code = http(port, b"POST /outcome HTTP/1.1\r\n" + host + b"Content-Length: 100000000\r\n\r\n")
     check(code in (400, 404, 405, 413, None), "an over-long body is refused (got %r)" % code)
-    # Many idle connections do not keep the page from others for long.
+    # Many idle connections do not keep the page from others (a worker each,
+    # given back after the read timeout).
     idle = [socket.create_connection(("127.0.0.1", port)) for _ in range(60)]
     t = time.time()
     code = get(b"/outcome")
     check(code == 200, "with 60 idle connections open a page is still served (in %.1f s)" % (time.time() - t))
-    print("   (idle connections are dropped after the read timeout)")
     for s in idle:
         s.close()
 
@@ -282,6 +310,7 @@ def test_server(base):
 def main():
     with tempfile.TemporaryDirectory() as base:
         test_saves(base)
+        test_saves_during_a_compile(base)
         test_signal_during_compiles(base, signal.SIGINT)
         test_signal_during_compiles(base, signal.SIGTERM)
         test_server(base)
