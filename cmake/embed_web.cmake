@@ -3,7 +3,8 @@
 #   cmake -DWEB_DIR=... -DOUT=... -P embed_web.cmake
 set(body "// Generated from web/ at build time; do not edit.\n#include \"author/web_assets.h\"\n\nnamespace sb {\n\nnamespace {\n")
 set(functions "")
-foreach(pair IN ITEMS "view.html:view_template" "view.js:view_script" "view.css:view_style")
+foreach(pair IN ITEMS "view.html:view_template" "view.js:view_script" "view.css:view_style"
+                    "live.html:live_template" "live.js:live_script" "live.css:live_style")
   string(REPLACE ":" ";" parts "${pair}")
   list(GET parts 0 file)
   list(GET parts 1 name)

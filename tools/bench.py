@@ -7,6 +7,8 @@ Measured, each N times, round-robin so every case sees the same machine state:
   startup   the program without arguments in a fresh directory (the embedded scenario)
   compile   `compile` of the generated route in DIR into a fresh directory
   cp        `cp` of the same compiled files into a fresh directory
+  replace   `compile` into a directory that already holds its compiled files
+            (what `watch` does all day), beside `cp` over existing copies
   write     the write_once helper: each file written with one write() call
   write+fsync  the same, each file flushed to the disk before it is closed;
             for reference only
@@ -145,11 +147,25 @@ def main():
                     return timed([write_once, *sync, d, *files], work)
             runs.append((key, lambda body=body, base=base: in_fresh_dir(work, base, body)))
 
+    # The replace case: the same directory each time, already holding the files.
+    for label, binary in programs:
+        key = f"replace {label}"
+        cases[key] = Case(key)
+        d = fresh(work, "replace-" + label)
+        argv = [binary, "compile", line, service, "-o", d, "--route", "BENCH", "--train", "TR1"]
+        timed(argv, work)
+        runs.append((key, lambda argv=argv: timed(argv, work)))
+    cases["replace baseline cp"] = Case("replace baseline cp")
+    over = fresh(work, "replace-cp")
+    timed(["cp", *reference["compile"], over], work)
+    runs.append(("replace baseline cp", lambda: timed(["cp", *reference["compile"], over], work)))
+
     for _, run in runs:  # warm-up: page cache, dynamic loader
         run()
     for rep in range(args.reps):
         for key, run in runs:
             cases[key].add(run())
+    reference["replace"] = reference["compile"]
     sizes = {s: [os.path.getsize(f) for f in reference[s]] for s in reference}
 
     def ms(x):
@@ -157,16 +173,18 @@ def main():
 
     print(f"scenario-builder benchmark: {args.reps} repetitions; wall and CPU (user + system) time in ms,")
     print("median [min .. max]; peak RSS in MiB; ratios of medians to the baselines")
-    for scenario in ("startup", "compile"):
+    for scenario in ("startup", "compile", "replace"):
         total = sum(sizes[scenario])
         largest = max(sizes[scenario])
-        what = "embedded scenario (no arguments)" if scenario == "startup" else "compile of the generated route"
+        what = {"startup": "embedded scenario (no arguments)", "compile": "compile of the generated route",
+                "replace": "the same compile over its own files (cp over existing copies)"}[scenario]
         print(f"\n== {scenario}: {what}; output {total / MIB:.2f} MiB, largest file {largest / MIB:.2f} MiB")
         print(f"{'case':24s} {'wall':>8s} {'[min':>8s} {'.. max]':>8s} {'cpu':>8s} {'[min':>8s} {'.. max]':>8s}"
               f" {'RSS':>6s}  {'wall/cp':>7s} {'wall/wr':>7s} {'cpu/cp':>6s} {'cpu/wr':>6s} {'wall/wr+fsync':>13s}")
         cp = cases[f"{scenario} baseline cp"]
-        wr = cases[f"{scenario} baseline write"]
-        ws = cases[f"{scenario} baseline write+fsync"]
+        # The replace case has cp alone for a baseline.
+        wr = cases.get(f"{scenario} baseline write", cp)
+        ws = cases.get(f"{scenario} baseline write+fsync", cp)
         for key, case in cases.items():
             if not key.startswith(scenario + " "):
                 continue

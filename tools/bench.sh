@@ -43,3 +43,8 @@ fi
 # decompile and diff of the same route against its compile.
 echo
 python3 tools/bench_author.py --program build-bench/scenario-builder --reps "$reps"
+
+# watch --serve: from a save to the open page showing it, in headless Chromium.
+echo
+py=/usr/bin/python3; [ -x "$py" ] || py=python3
+"$py" tools/bench_watch.py build-bench/scenario-builder --reps "$reps"

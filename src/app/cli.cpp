@@ -10,6 +10,7 @@
 #include "app/inspect_command.h"
 #include "app/plot_command.h"
 #include "app/view_command.h"
+#include "app/watch_command.h"
 #include "app/platform.h"
 #include "app/run_command.h"
 #include "app/run_sequence.h"
@@ -87,6 +88,19 @@ int run_cli(int argc, char** argv) {
   dif->add_option("B", diff_b, "The other scenario")->required();
   dif->add_flag("--json", diff_json, "Print one JSON document");
 
+  WatchOptions watch;
+  bool watch_no_profile = false;
+  auto* wat = app.add_subcommand("watch", "Compile as compile does, then again on every save; --serve shows it live in a browser");
+  wat->add_option("LINE", watch.compile.line_path, "Line description")->required();
+  wat->add_option("SERVICE", watch.compile.service_path, "Service description")->required();
+  wat->add_option("-o,--output", watch.compile.output_directory, "Directory for the compiled files (default: .)");
+  wat->add_option("--route", watch.compile.route_name, "Route identifier (default: ORSEA_MONTELBA)");
+  wat->add_option("--train", watch.compile.train_code, "Train identifier (default: RX17)");
+  wat->add_flag("--no-profile", watch_no_profile, "Do not build the plan nor write the profile file");
+  wat->add_flag("--Werror", watch.compile.warnings_are_errors, "Treat warnings as errors");
+  wat->add_flag("-q,--quiet", watch.compile.quiet, "Do not print warnings");
+  wat->add_option("--serve", watch.serve, "Serve the live page on [ADDRESS:]PORT (address 127.0.0.1 unless given)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -105,8 +119,13 @@ int run_cli(int argc, char** argv) {
   if (vw->parsed()) return run_view(view_paths, view_output, std::cerr);
   if (dec->parsed()) return run_decompile(decompile, std::cout, std::cerr);
   if (dif->parsed()) return run_diff(diff_a, diff_b, diff_json, std::cout, std::cerr);
-  std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff); "
-               "see --help\n";
+  if (wat->parsed()) {
+    watch.compile.profile = !watch_no_profile;
+    return run_watch(watch, std::cout, std::cerr);
+  }
+  std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff, "
+               "watch); see --help
+";
   return kExitFailure;
 }
 

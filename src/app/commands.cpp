@@ -105,18 +105,20 @@ int run_export(const std::string& directory, std::ostream& out, std::ostream& er
   return kExitOk;
 }
 
-int run_compile(const CompileOptions& options, std::ostream& err) {
+CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err, bool keep_diagnostics) {
+  CompileOutcome outcome;
+  outcome.status = kExitFailure;
   if (!check_identifier("route", options.route_name, err) || !check_identifier("train", options.train_code, err)) {
-    return kExitFailure;
+    return outcome;
   }
   const auto route = identifier_bytes("route", options.route_name, err);
   const auto train = route ? identifier_bytes("train", options.train_code, err) : std::nullopt;
-  if (!route || !train) return kExitFailure;
+  if (!route || !train) return outcome;
   if (!check_input("line description", options.line_path, err) ||
       !check_input("service description", options.service_path, err)) {
-    return kExitFailure;
+    return outcome;
   }
-  if (!prepare_output(options.output_directory, err)) return kExitFailure;
+  if (!prepare_output(options.output_directory, err)) return outcome;
   ScenarioModel model;
   model.RouteName = *route;
   model.TrainCode = *train;
@@ -125,31 +127,49 @@ int run_compile(const CompileOptions& options, std::ostream& err) {
   DirectoryFiles directory(options.output_directory, separator());
   Cp1252NamedFiles outputs(directory);
   DiagnosticPrinter printer(err, !options.quiet, options.warnings_are_errors);
+  if (keep_diagnostics) printer.keep_reported(&outcome.diagnostics);
   model.diagnostics.sink = &printer;
+  const auto counted = [&] {
+    outcome.error_code = model.ErrorCode;
+    outcome.errors = printer.errors();
+    outcome.warnings = printer.warnings();
+  };
   try {
     // Runs into one directory take turns, so its three files always come
     // from one compile.
     DirectoryLock lock(options.output_directory, separator());
     memorizza_percorso(model, options.profile ? 1 : 0, inputs, outputs);
+    outcome.files_written = true;
   } catch (const FatalError& e) {
     err << " Errore n. " << e.code() << '\n';
-    return kExitFatal;
+    counted();
+    outcome.error_code = e.code();
+    outcome.status = kExitFatal;
+    return outcome;
   } catch (const NoTrackError& e) {
     err << "scenario-builder: " << e.what() << "; no compiled file written\n";
-    return kExitFailure;
+    counted();
+    return outcome;
   } catch (const FileError& e) {
     err << "scenario-builder: " << e.what() << '\n';
-    return kExitFailure;
+    counted();
+    return outcome;
   } catch (const std::exception& e) {
     err << "scenario-builder: " << e.what() << '\n';
-    return kExitFailure;
+    counted();
+    return outcome;
   }
-  if (model.ErrorCode != 0) return kExitRecordedError;
-  if (options.warnings_are_errors && printer.warnings() > 0) {
+  counted();
+  outcome.status = kExitOk;
+  if (model.ErrorCode != 0) {
+    outcome.status = kExitRecordedError;
+  } else if (options.warnings_are_errors && printer.warnings() > 0) {
     err << "scenario-builder: " << printer.warnings() << " warning(s) treated as errors (--Werror)\n";
-    return kExitRecordedError;
+    outcome.status = kExitRecordedError;
   }
-  return kExitOk;
+  return outcome;
 }
+
+int run_compile(const CompileOptions& options, std::ostream& err) { return compile_descriptions(options, err).status; }
 
 }  // namespace sb

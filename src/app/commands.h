@@ -3,6 +3,9 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "app/diagnostic_printer.h"
 
 namespace sb {
 
@@ -20,8 +23,24 @@ struct CompileOptions {
   bool quiet = false;
 };
 
+// What one compile ended with: the exit status `compile` gives, the final
+// ErrorCode, how many errors and warnings were reported and, when asked
+// for, each of them (for the live page of `watch`).
+struct CompileOutcome {
+  int status = 0;
+  int error_code = 0;
+  int errors = 0;
+  int warnings = 0;
+  bool files_written = false;  // the compiled files were replaced by this compile
+  std::vector<ReportedDiagnostic> diagnostics;
+};
+
 // Reads the author's descriptions exactly as the start-up run reads its own
-// (without deleting them) and writes the compiled files.
+// (without deleting them) and writes the compiled files; the diagnostics and
+// any failure are printed to `err`, and kept in the outcome when
+// `keep_diagnostics`.
+CompileOutcome compile_descriptions(const CompileOptions& options, std::ostream& err, bool keep_diagnostics = false);
+
 int run_compile(const CompileOptions& options, std::ostream& err);
 
 }  // namespace sb

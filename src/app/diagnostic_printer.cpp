@@ -24,16 +24,20 @@ void DiagnosticPrinter::warning(const std::string& message, const SourcePlace& w
 // come from; people read UTF-8. The file's path is UTF-8 already.
 void DiagnosticPrinter::print(const SourcePlace& where, const std::string& cp1252_text) {
   const std::string text = cp1252_to_utf8(cp1252_text);
+  const std::string line = where.known() ? line_of(where.file, where.line) : std::string();
+  // A page shows the first few hundred; the counts say how many there were.
+  if (reported_ != nullptr && reported_->size() < kMaxReported) {
+    reported_->push_back({text.rfind("error", 0) == 0, where, text, cp1252_to_utf8(line)});
+  }
   if (where.known()) {
     out_ << where.file << ':' << where.line << ':' << where.column << ": " << text << '\n';
-    quote(where);
+    quote(where, line);
   } else {
     out_ << "scenario-builder: " << text << '\n';
   }
 }
 
-void DiagnosticPrinter::quote(const SourcePlace& where) {
-  const std::string line = line_of(where.file, where.line);
+void DiagnosticPrinter::quote(const SourcePlace& where, const std::string& line) {
   if (line.empty()) return;
   out_ << "    " << cp1252_to_utf8(line) << '\n' << "    ";
   // One cp1252 byte is one character: a space per byte before the field puts

@@ -6,10 +6,19 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "model/diagnostics.h"
 
 namespace sb {
+
+// One printed diagnostic as data: where, what, and the quoted line.
+struct ReportedDiagnostic {
+  bool is_error = false;
+  SourcePlace where;
+  std::string text;         // "error 21: ..." or "warning: ..."
+  std::string quoted_line;  // the line at `where`, empty when unknown
+};
 
 class DiagnosticPrinter : public DiagnosticSink {
  public:
@@ -20,12 +29,17 @@ class DiagnosticPrinter : public DiagnosticSink {
   void warning(const std::string& message, const SourcePlace& where) override;
   bool wants_warnings() const override { return show_warnings_ || count_warnings_; }
 
+  static constexpr std::size_t kMaxReported = 500;
+  // Each diagnostic printed from now on is also appended to `into` (the
+  // first kMaxReported of them).
+  void keep_reported(std::vector<ReportedDiagnostic>* into) { reported_ = into; }
+
   int errors() const { return errors_; }
   int warnings() const { return warnings_; }
 
  private:
   void print(const SourcePlace& where, const std::string& cp1252_text);
-  void quote(const SourcePlace& where);
+  void quote(const SourcePlace& where, const std::string& line);
   static std::string line_of(const std::string& path, int n);
 
   std::ostream& out_;
@@ -33,6 +47,7 @@ class DiagnosticPrinter : public DiagnosticSink {
   bool count_warnings_;
   int errors_ = 0;
   int warnings_ = 0;
+  std::vector<ReportedDiagnostic>* reported_ = nullptr;
 };
 
 }  // namespace sb

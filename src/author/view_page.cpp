@@ -70,17 +70,19 @@ void replace_mark(std::string& page, std::size_t& from, std::string_view mark, c
 
 }  // namespace
 
-Json view_data(const CompiledScenario& s, const std::string& title) {
+Json view_data(const CompiledScenario& s, const std::string& title, const Json* plan_levels) {
   Json data = Json::object();
   data["title"] = title;
   data["scenario"] = scenario_json(s);
-  data["plan_levels"] = s.plan ? levels_json(*s.plan) : Json::array();
+  data["plan_levels"] = plan_levels != nullptr ? *plan_levels : view_plan_levels(s);
   return data;
 }
 
-std::string view_page(const CompiledScenario& s, const std::string& title) {
+Json view_plan_levels(const CompiledScenario& s) { return s.plan ? levels_json(*s.plan) : Json::array(); }
+
+std::string view_page(const CompiledScenario& s, const std::string& title, const Json* plan_levels) {
   const auto replace = Json::error_handler_t::replace;
-  const std::string data = script_safe(view_data(s, title).dump(-1, ' ', false, replace));
+  const std::string data = script_safe(view_data(s, title, plan_levels).dump(-1, ' ', false, replace));
   std::string page(view_template());
   // The marks, in the order they stand in the template.
   std::size_t from = 0;

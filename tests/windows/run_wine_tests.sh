@@ -317,6 +317,34 @@ fi
   pass "a file where the output directory should be: status 2, the file named" ||
   fail "output through a file: status '$(status_of taken)', $(tr -d '\r' <"$out_dir/taken.txt")"
 
+# 4. `watch` notices a save and recompiles: the compiled files follow the
+# saved text, byte for byte what the Linux build compiles from it.
+mkdir -p "$scratch/watch/out" "$scratch/watch-ref"
+"$linux_build/scenario-builder" export "$scratch/watch" >/dev/null
+(cd "$scratch/watch" && exec timeout "$timeout_s" wine "$windows_build/scenario-builder.exe" watch \
+  ORSEA_MONTELBA_linea.txt ORSEA_MONTELBA_RX17-.txt -o out >"$artefacts/watch.out" 2>&1) &
+watch_pid=$!
+track=out/ORSEA_MONTELBA_RX17.dat
+for _ in $(seq 600); do [[ -f "$scratch/watch/$track" ]] && break; sleep 0.1; done
+first=$(cksum <"$scratch/watch/$track" 2>/dev/null || true)
+sed 's/VALLEROSA/VALLEVERDE/' "$scratch/watch/ORSEA_MONTELBA_RX17-.txt" >"$scratch/watch/next.txt"
+mv "$scratch/watch/next.txt" "$scratch/watch/ORSEA_MONTELBA_RX17-.txt"
+cp "$scratch/watch/ORSEA_MONTELBA_linea.txt" "$scratch/watch/ORSEA_MONTELBA_RX17-.txt" "$scratch/watch-ref/"
+(cd "$scratch/watch-ref" && "$linux_build/scenario-builder" compile ORSEA_MONTELBA_linea.txt ORSEA_MONTELBA_RX17-.txt -q)
+watch_same() {
+  for f in ORSEA_MONTELBA_linea.dat ORSEA_MONTELBA_RX17.sim ORSEA_MONTELBA_RX17.dat; do
+    cmp -s "$scratch/watch/out/$f" "$scratch/watch-ref/$f" || return 1
+  done
+}
+for _ in $(seq 300); do watch_same && break; sleep 0.1; done
+if [[ -n $first ]] && watch_same; then
+  pass "watch under Wine recompiles after a save (the bytes the Linux build compiles)"
+else
+  fail "watch under Wine did not recompile after a save (see $artefacts/watch.out)"
+fi
+kill "$watch_pid" 2>/dev/null
+wait "$watch_pid" 2>/dev/null
+
 echo "artefacts: $artefacts"
 if ((failures)); then
   echo "Windows tests: $failures failed"
