@@ -124,8 +124,7 @@ int run_cli(int argc, char** argv) {
     return run_watch(watch, std::cout, std::cerr);
   }
   std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff, "
-               "watch); see --help
-";
+               "watch); see --help\n";
   return kExitFailure;
 }
 
