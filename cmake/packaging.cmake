@@ -18,6 +18,10 @@ if(WIN32)
   set(CPACK_SYSTEM_NAME windows-x86_64)
 else()
   install(TARGETS scenario-builder RUNTIME DESTINATION lib/scenario-builder)
+  # `watch --serve` loads its web server from beside the program.
+  if(TARGET scenario-builder-serve)
+    install(TARGETS scenario-builder-serve LIBRARY DESTINATION lib/scenario-builder)
+  endif()
   install(PROGRAMS packaging/scenario-builder.sh DESTINATION bin RENAME scenario-builder)
   install(FILES ${SB_DOCS} DESTINATION share/doc/scenario-builder)
   set(CPACK_GENERATOR TGZ DEB)
@@ -32,7 +36,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_PACKAGE_FILE_NAME "scenario-builder-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME}")
-# The .deb: libc only (the C++ runtime is linked in), found by dpkg-shlibdeps.
+# The .deb: what dpkg-shlibdeps finds (libc for the program, whose C++
+# runtime is linked in; cpp-httplib for the web server module).
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

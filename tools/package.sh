@@ -51,6 +51,22 @@ fi
   [[ $(ls "$scratch/home/scenario" | wc -l) == 6 ]] && pass "run DIR writes the six files" ||
     fail "run DIR wrote: $(ls "$scratch/home/scenario" | tr '\n' ' ')"
   scenario-builder inspect "$scratch/home/scenario" >/dev/null && pass "inspect of them: valid" || fail "inspect failed"
+  # `watch --serve` loads its web server module from beside the program.
+  scenario-builder export "$scratch/descriptions" >/dev/null
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  scenario-builder watch "$scratch/descriptions/ORSEA_MONTELBA_linea.txt" "$scratch/descriptions/ORSEA_MONTELBA_RX17-.txt" \
+    -o "$scratch/watched" -q --serve "127.0.0.1:$port" >"$scratch/watch.txt" 2>&1 &
+  watcher=$!
+  page=""
+  for _ in $(seq 50); do
+    page=$(python3 -c 'import sys, urllib.request; print(urllib.request.urlopen(sys.argv[1], timeout=2).status)' \
+      "http://127.0.0.1:$port/" 2>/dev/null) && break
+    sleep 0.2
+  done
+  kill -TERM "$watcher" 2>/dev/null
+  wait "$watcher" 2>/dev/null
+  [[ $page == 200 ]] && pass "watch --serve of the installed program serves its page" ||
+    fail "watch --serve: no page ($(tr '\n' ' ' <"$scratch/watch.txt"))"
   exit $failures
 ) || failures=$((failures + $?))
 [[ -z $(find "$bin_dir/../lib/scenario-builder" -name 'ORSEA*' 2>/dev/null) ]] ||
@@ -58,7 +74,9 @@ fi
 
 listing=$(tar -tzf "$tgz")
 grep -q '/lib/scenario-builder/scenario-builder$' <<<"$listing" && grep -q '/bin/scenario-builder$' <<<"$listing" &&
-  pass "$(basename "$tgz") holds the program and the launcher" || fail "$(basename "$tgz") lacks the program or the launcher"
+  grep -q '/lib/scenario-builder/scenario-builder-serve.so$' <<<"$listing" &&
+  pass "$(basename "$tgz") holds the program, its web server module and the launcher" ||
+  fail "$(basename "$tgz") lacks the program, the module or the launcher"
 
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
   cmake --preset windows >/dev/null

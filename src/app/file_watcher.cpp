@@ -17,6 +17,7 @@
 #endif
 
 #include "app/file_system.h"
+#include "app/utf8_paths.h"
 
 namespace sb {
 
@@ -79,7 +80,7 @@ class DirectoryChangesWatcher : public FileWatcher {
       if (seen) continue;
       auto d = std::make_unique<Directory>();
       d->path = f.directory;
-      d->handle = CreateFileW(wide_path(f.directory).c_str(), FILE_LIST_DIRECTORY,
+      d->handle = CreateFileW(widen(f.directory).c_str(), FILE_LIST_DIRECTORY,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
       if (d->handle == INVALID_HANDLE_VALUE) throw FileError(f.directory, "cannot be watched: " + last_error_text());
