@@ -14,8 +14,8 @@ std::string curve_dense_line_description(int length) {
   s += "progressiva chilometrica uno,    1000,    0,    0\r\n[curve]\r\n";
   int i = 0;
   for (int p = 400; p + 300 < length && p + 300 < 999000; p += 300, ++i) {
-    s += std::string("curva") + (i % 2 ? "s" : "d") + std::to_string(1 + i % 6) + ",  " + std::to_string(p) +
-         ",  " + std::to_string(100 + 25 * (i % 5)) + "\r\n";
+    s += std::string("curva") + (i % 2 ? "s" : "d") + std::to_string(1 + i % 6) + ",  " + std::to_string(p) + ",  " +
+         std::to_string(100 + 25 * (i % 5)) + "\r\n";
   }
   s += "[pendenze]\r\n";
   for (int p = 0; p < length; p += 1000) {

@@ -28,7 +28,8 @@ bool copy_one(const std::string& from, const std::string& to, bool sync) {
   if (bytes == MAP_FAILED) return false;
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (out < 0) return false;
-  const bool whole = (size == 0 || ::write(out, bytes, size) == static_cast<ssize_t>(size)) && (!sync || ::fsync(out) == 0);
+  const bool whole =
+      (size == 0 || ::write(out, bytes, size) == static_cast<ssize_t>(size)) && (!sync || ::fsync(out) == 0);
   if (bytes != nullptr) ::munmap(bytes, size);
   return ::close(out) == 0 && whole;
 }

@@ -43,8 +43,8 @@ std::uint64_t profile_size(const sb::TrackPlan& plan) {
 bool same_entry(const sb::StationEntry& a, const sb::StationEntry& b) {
   return a.kind == b.kind && a.areaStart == b.areaStart && a.areaEnd == b.areaEnd && a.position == b.position &&
          a.flag1 == b.flag1 && a.name == b.name && a.set1a == b.set1a && a.set1b == b.set1b && a.set2a == b.set2a &&
-         a.set2b == b.set2b && a.set2c == b.set2c && a.set1c == b.set1c && a.extra == b.extra &&
-         a.flag3 == b.flag3 && a.flag2 == b.flag2 && a.timeOfDay == b.timeOfDay;
+         a.set2b == b.set2b && a.set2c == b.set2c && a.set1c == b.set1c && a.extra == b.extra && a.flag3 == b.flag3 &&
+         a.flag2 == b.flag2 && a.timeOfDay == b.timeOfDay;
 }
 
 bool same_cell(const sb::TrackCell& a, const sb::TrackCell& b) {

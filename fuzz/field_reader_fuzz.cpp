@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const unsigned pattern = data[0];
   const std::size_t chunk = data[1];
-  sb::FieldReader reader(std::make_unique<sb::StringSource>(sb::fuzz::bytes_of(data + 2, size - 2), chunk),
-                         "fuzz.txt");
+  sb::FieldReader reader(std::make_unique<sb::StringSource>(sb::fuzz::bytes_of(data + 2, size - 2), chunk), "fuzz.txt");
   int last_line = 1;
   try {
     for (unsigned i = 0; !reader.at_end(); ++i) {

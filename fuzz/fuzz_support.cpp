@@ -59,9 +59,7 @@ std::unique_ptr<InputSource> OutputFiles::open_input(const std::string& name) {
   throw FileError(name, "the compile reads no compiled file");
 }
 
-void OutputFiles::remove(const std::string& name) {
-  throw FileError(name, "the compile deletes no compiled file");
-}
+void OutputFiles::remove(const std::string& name) { throw FileError(name, "the compile deletes no compiled file"); }
 
 void OutputFiles::replace(const std::string& name, const std::function<void(OutputSink&)>& fill) {
   if (name != counted_name) {

@@ -8,12 +8,12 @@
 #include "app/diff_command.h"
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
-#include "app/plot_command.h"
-#include "app/view_command.h"
-#include "app/watch_command.h"
 #include "app/platform.h"
+#include "app/plot_command.h"
 #include "app/run_command.h"
 #include "app/run_sequence.h"
+#include "app/view_command.h"
+#include "app/watch_command.h"
 
 #ifndef SB_VERSION
 #define SB_VERSION "0"
@@ -64,18 +64,21 @@ int run_cli(int argc, char** argv) {
 
   std::vector<std::string> plot_paths;
   std::string plot_output;
-  auto* plt = app.add_subcommand("plot", "Draw a compiled scenario as one SVG: the plan and the profiles along the track");
+  auto* plt =
+      app.add_subcommand("plot", "Draw a compiled scenario as one SVG: the plan and the profiles along the track");
   plt->add_option("PATH", plot_paths, "A directory or any of the three compiled files")->required();
   plt->add_option("-o,--output", plot_output, "The SVG file to write")->required();
 
   std::vector<std::string> view_paths;
   std::string view_output;
-  auto* vw = app.add_subcommand("view", "Write one self-contained HTML page: a zoomable map of the plan over the profiles");
+  auto* vw =
+      app.add_subcommand("view", "Write one self-contained HTML page: a zoomable map of the plan over the profiles");
   vw->add_option("PATH", view_paths, "A directory or any of the three compiled files")->required();
   vw->add_option("-o,--output", view_output, "The HTML file to write")->required();
 
   DecompileOptions decompile;
-  auto* dec = app.add_subcommand("decompile", "Write the descriptions that compile to the given compiled files (exit 1 when they cannot)");
+  auto* dec = app.add_subcommand(
+      "decompile", "Write the descriptions that compile to the given compiled files (exit 1 when they cannot)");
   dec->add_option("PATH", decompile.paths, "A directory or any of the three compiled files")->required();
   dec->add_option("-o,--output", decompile.output_directory, "Directory for the two descriptions")->required();
   dec->add_option("--route", decompile.route_name, "Route identifier for the file names (default: the stored one)");
@@ -90,7 +93,8 @@ int run_cli(int argc, char** argv) {
 
   WatchOptions watch;
   bool watch_no_profile = false;
-  auto* wat = app.add_subcommand("watch", "Compile as compile does, then again on every save; --serve shows it live in a browser");
+  auto* wat = app.add_subcommand(
+      "watch", "Compile as compile does, then again on every save; --serve shows it live in a browser");
   wat->add_option("LINE", watch.compile.line_path, "Line description")->required();
   wat->add_option("SERVICE", watch.compile.service_path, "Service description")->required();
   wat->add_option("-o,--output", watch.compile.output_directory, "Directory for the compiled files (default: .)");

@@ -114,8 +114,10 @@ LocatedScenario locate_compiled(const std::string& path) {
   if (ends_with(name, ".sim") || ends_with(name, ".dat")) {
     LocatedScenario s = from_stem(dir, name.substr(0, name.size() - 4));
     // The named file is read even when its sibling of the same stem is not there.
-    if (ends_with(name, ".sim")) s.names.header = name;
-    else s.names.track = name;
+    if (ends_with(name, ".sim"))
+      s.names.header = name;
+    else
+      s.names.track = name;
     return s;
   }
   throw LocationError(path + " is not a compiled file (ROUTE_linea.dat, ROUTE_TRAIN.sim or ROUTE_TRAIN.dat)");

@@ -6,10 +6,10 @@
 #include "app/compiled_input.h"
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
-#include "app/output_directory.h"
-#include "documents/cp1252.h"
 #include "app/exit_status.h"
+#include "app/output_directory.h"
 #include "author/decompile.h"
+#include "documents/cp1252.h"
 #include "model/file_names.h"
 
 namespace sb {
@@ -84,7 +84,8 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
 
     if (proof.identical()) {
       out << "compiled again they give the same bytes";
-      if (proof.error_code != 0) out << " (the compile ends with error code " << proof.error_code << ", as the original did)";
+      if (proof.error_code != 0)
+        out << " (the compile ends with error code " << proof.error_code << ", as the original did)";
       out << '\n';
       return kExitOk;
     }
@@ -96,8 +97,8 @@ int run_decompile(const DecompileOptions& options, std::ostream& out, std::ostre
     if (proof.error_code != 0) out << " (the compile ends with error code " << proof.error_code << ")";
     out << ":\n";
     for (const Difference& diff : proof.differences) {
-      out << "  " << diff.file << ": " << diff.where << ": " << diff.field << ": " << diff.in_files
-          << " in the files, " << diff.after << " after recompiling\n";
+      out << "  " << diff.file << ": " << diff.where << ": " << diff.field << ": " << diff.in_files << " in the files, "
+          << diff.after << " after recompiling\n";
     }
     if (proof.total_differences > proof.differences.size()) {
       out << "  ... and " << proof.total_differences - proof.differences.size() << " more\n";

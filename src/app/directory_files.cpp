@@ -83,14 +83,10 @@ std::FILE* create_temporary(const std::string& path, std::string& temporary) {
 void check_replaceable(const std::string& path) {
   switch (path_kind(path)) {
     case PathKind::missing:
-    case PathKind::file:
-      return;
-    case PathKind::directory:
-      throw FileError(path, "is a directory");
-    case PathKind::link:
-      throw FileError(path, "is a symbolic link; it is not replaced");
-    case PathKind::other:
-      throw FileError(path, "is not a regular file; it is not replaced");
+    case PathKind::file: return;
+    case PathKind::directory: throw FileError(path, "is a directory");
+    case PathKind::link: throw FileError(path, "is a symbolic link; it is not replaced");
+    case PathKind::other: throw FileError(path, "is not a regular file; it is not replaced");
   }
 }
 

@@ -50,7 +50,8 @@ DirectoryLock::DirectoryLock(const std::string& directory, char separator, std::
       char waited[32];
       std::snprintf(waited, sizeof waited, "%g s", seconds);
       throw LockError(directory, "another run (" + (holder.empty() ? "a process" : "process " + holder) +
-                      ") is writing into this directory and holds " + kLockFileName + "; gave up after " + waited);
+                                     ") is writing into this directory and holds " + kLockFileName +
+                                     "; gave up after " + waited);
     }
     std::this_thread::sleep_for(pause);
     pause = std::min(pause * 2, std::chrono::milliseconds(50));
@@ -65,10 +66,10 @@ bool DirectoryLock::try_take() {
   // Delete-on-close takes the file away with the last handle, also when the
   // process dies. A file whose deletion is pending can still be locked by a
   // waiter that opened it earlier: that lock is worthless, so it is dropped.
-  const HANDLE h = CreateFileW(widen(path_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr);
+  const HANDLE h =
+      CreateFileW(widen(path_).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                  FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) return false;  // being deleted

@@ -7,13 +7,13 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <csignal>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #endif
 
 #include "app/file_system.h"
@@ -106,7 +106,8 @@ class DirectoryChangesWatcher : public FileWatcher {
       if (g_stop) return Wake::stop;
       std::vector<HANDLE> handles{g_stop_event};
       for (auto& d : dirs_) handles.push_back(d->overlapped.hEvent);
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       const DWORD r = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE,
                                              static_cast<DWORD>(std::max<long long>(0, left.count())));
       if (r == WAIT_TIMEOUT) return Wake::timeout;
@@ -162,7 +163,8 @@ int g_stop_pipe[2] = {-1, -1};
 extern "C" void on_stop_signal(int) {
   g_stop = true;
   const char c = 1;
-  if (g_stop_pipe[1] >= 0) [[maybe_unused]] auto n = ::write(g_stop_pipe[1], &c, 1);
+  if (g_stop_pipe[1] >= 0) [[maybe_unused]]
+    auto n = ::write(g_stop_pipe[1], &c, 1);
 }
 
 class InotifyWatcher : public FileWatcher {
@@ -172,9 +174,9 @@ class InotifyWatcher : public FileWatcher {
     if (fd_ < 0) throw FileError("inotify", std::string("cannot be started: ") + std::strerror(errno));
     for (const auto& f : split(files)) {
       names_.insert(f.name);
-      const int wd = inotify_add_watch(fd_, f.directory.c_str(),
-                                       IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE |
-                                           IN_DELETE | IN_ATTRIB);
+      const int wd = inotify_add_watch(
+          fd_, f.directory.c_str(),
+          IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB);
       if (wd < 0) {
         const std::string why = std::strerror(errno);
         ::close(fd_);
@@ -189,7 +191,8 @@ class InotifyWatcher : public FileWatcher {
     for (;;) {
       if (g_stop) return Wake::stop;
       pollfd fds[2] = {{fd_, POLLIN, 0}, {g_stop_pipe[0], POLLIN, 0}};
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       const int r = ::poll(fds, g_stop_pipe[0] >= 0 ? 2 : 1, static_cast<int>(std::max<long long>(0, left.count())));
       if (g_stop) return Wake::stop;
       if (r < 0 && errno == EINTR) continue;

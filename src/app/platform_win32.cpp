@@ -74,8 +74,7 @@ LRESULT CALLBACK form_procedure(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_CLOSE:
       // The run ends the program itself; the window cannot be closed under it.
       return 0;
-    default:
-      return DefWindowProcA(window, message, wparam, lparam);
+    default: return DefWindowProcA(window, message, wparam, lparam);
   }
 }
 
@@ -157,15 +156,16 @@ class Win32Platform : public Platform {
     constexpr DWORD style = WS_OVERLAPPEDWINDOW;
     RECT frame{0, 0, px(kClientWidthTwips), py(kClientHeightTwips)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
-    form_ = CreateWindowExA(0, kFormClass, kFormCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    form_ = CreateWindowExA(0, kFormClass, kFormCaption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (form_ == nullptr) return;
 
     const HWND label = CreateWindowExA(0, "STATIC", kLabelText, WS_CHILD | WS_VISIBLE | SS_LEFT, px(kLabelLeftTwips),
                                        py(kLabelTopTwips), px(kLabelWidthTwips), py(kLabelHeightTwips), form_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kLabelId)), instance, nullptr);
-    font_ = CreateFontA(-MulDiv(kLabelPoints, dpi_y, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, kLabelFont);
+    font_ =
+        CreateFontA(-MulDiv(kLabelPoints, dpi_y, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, kLabelFont);
     if (label != nullptr && font_ != nullptr) SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
     ShowWindow(form_, SW_SHOWNORMAL);

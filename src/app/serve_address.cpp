@@ -11,7 +11,8 @@ std::optional<ServeAddress> parse_serve_address(const std::string& text) {
   if (colon != std::string::npos) {
     a.host = text.substr(0, colon);
     port = text.substr(colon + 1);
-    if (a.host.size() >= 2 && a.host.front() == '[' && a.host.back() == ']') a.host = a.host.substr(1, a.host.size() - 2);
+    if (a.host.size() >= 2 && a.host.front() == '[' && a.host.back() == ']')
+      a.host = a.host.substr(1, a.host.size() - 2);
     if (a.host.empty()) return std::nullopt;
     a.explicit_host = true;
   }

@@ -5,12 +5,12 @@
 #include "app/compiled_location.h"
 #include "app/directory_files.h"
 #include "app/directory_lock.h"
+#include "app/exit_status.h"
 #include "app/output_directory.h"
 #include "app/utf8_paths.h"
-#include "app/exit_status.h"
 #include "author/view_page.h"
-#include "documents/cp1252.h"
 #include "decode/header_values.h"
+#include "documents/cp1252.h"
 
 namespace sb {
 

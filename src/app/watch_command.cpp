@@ -62,16 +62,22 @@ nlohmann::json outcome_json(const CompileOutcome& o, const std::string& time, lo
                            {"text", cp1252_to_utf8(d.text)},
                            {"quoted", cp1252_to_utf8(d.quoted_line)}});
   }
-  return {{"generation", generation}, {"time", time},          {"status", o.status},
-          {"error_code", o.error_code}, {"errors", o.errors},  {"warnings", o.warnings},
-          {"ms", ms},                   {"view", view},        {"files_written", o.files_written},
-          {"diagnostics", diagnostics}, {"printed", cp1252_to_utf8(printed)}};
+  return {{"generation", generation},
+          {"time", time},
+          {"status", o.status},
+          {"error_code", o.error_code},
+          {"errors", o.errors},
+          {"warnings", o.warnings},
+          {"ms", ms},
+          {"view", view},
+          {"files_written", o.files_written},
+          {"diagnostics", diagnostics},
+          {"printed", cp1252_to_utf8(printed)}};
 }
 
 class Watch {
  public:
-  Watch(const WatchOptions& options, std::ostream& out, std::ostream& err)
-      : options_(options), out_(out), err_(err) {}
+  Watch(const WatchOptions& options, std::ostream& out, std::ostream& err) : options_(options), out_(out), err_(err) {}
 
   int run() {
     install_stop_handlers();
@@ -83,8 +89,8 @@ class Watch {
       return kExitFailure;
     }
     if (!options_.serve.empty() && !start_server()) return kExitFailure;
-    out_ << "watching " << options_.compile.line_path << " and " << options_.compile.service_path
-         << "; Ctrl-C ends" << std::endl;
+    out_ << "watching " << options_.compile.line_path << " and " << options_.compile.service_path << "; Ctrl-C ends"
+         << std::endl;
     for (;;) {
       compile_or_wait();
       if (!next_burst(*watcher)) break;
@@ -139,8 +145,8 @@ class Watch {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     const std::string time = clock_time();
     out_ << time << " error code " << o.error_code << ", " << plural(o.errors, "error") << ", "
-         << plural(o.warnings, "warning") << ", " << ms << " ms" << (o.files_written ? "" : ", no compiled files written")
-         << '\n'
+         << plural(o.warnings, "warning") << ", " << ms << " ms"
+         << (o.files_written ? "" : ", no compiled files written") << '\n'
          << printed.str() << std::flush;
     if (server_) publish(o, time, ms, printed.str());
   }
@@ -162,7 +168,8 @@ class Watch {
     try {
       DirectoryFiles files(c.output_directory, separator);
       const CompiledNames names{c.profile ? profile_file_name(c.route_name) : std::string(),
-                                header_file_name(c.route_name, c.train_code), track_file_name(c.route_name, c.train_code)};
+                                header_file_name(c.route_name, c.train_code),
+                                track_file_name(c.route_name, c.train_code)};
       DirectoryLock lock(c.output_directory, separator);
       const CompiledScenario s = read_compiled(files, names);
       if (!s.track) return std::nullopt;

@@ -15,8 +15,8 @@
 
 #include "decode/profile_points.h"
 #include "model/profile_table.h"
-#include "model/track_plan.h"
 #include "model/scenario_model.h"
+#include "model/track_plan.h"
 
 namespace sb {
 

@@ -1,8 +1,8 @@
 #include "author/decompile_check.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -74,7 +74,8 @@ void compare_track(const std::string& name, const std::string& a, const std::str
   const auto ca = decode_track(a, name, ignored);
   const auto cb = decode_track(b, name, ignored);
   if (ca.size() != cb.size()) {
-    out.add(name, "file", "cells", num(static_cast<std::int64_t>(ca.size())), num(static_cast<std::int64_t>(cb.size())));
+    out.add(name, "file", "cells", num(static_cast<std::int64_t>(ca.size())),
+            num(static_cast<std::int64_t>(cb.size())));
   }
   for (std::size_t i = 0; i < std::min(ca.size(), cb.size()); ++i) {
     const TrackCell& x = ca[i];
@@ -114,13 +115,14 @@ void compare_profile(const std::string& name, const std::string& a, const std::s
       if (first < 0) return;
       const auto f = static_cast<std::size_t>(first);
       const std::string where = m - 1 > first ? "metres " + num(first) + " .. " + num(m - 1) : "metre " + num(first);
-      out.add(name, where, field, point_text(pa.tags(c)[f], pa.column(c)[f]), point_text(pb.tags(c)[f], pb.column(c)[f]));
+      out.add(name, where, field, point_text(pa.tags(c)[f], pa.column(c)[f]),
+              point_text(pb.tags(c)[f], pb.column(c)[f]));
       first = -1;
     };
     for (std::int32_t m = 0; m <= extended; ++m) {
       const auto i = static_cast<std::size_t>(m);
-      const bool differs = pa.tags(c)[i] != pb.tags(c)[i] ||
-                           std::bit_cast<std::uint64_t>(pa.column(c)[i]) != std::bit_cast<std::uint64_t>(pb.column(c)[i]);
+      const bool differs = pa.tags(c)[i] != pb.tags(c)[i] || std::bit_cast<std::uint64_t>(pa.column(c)[i]) !=
+                                                                 std::bit_cast<std::uint64_t>(pb.column(c)[i]);
       if (differs && first < 0) first = m;
       if (!differs) flush(m);
     }
@@ -252,7 +254,9 @@ class ComparingFiles : public FileDoor {
     }
     ++written_;
     const Original& o = it->second;
-    auto open = o.open ? o.open : [bytes = o.bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes)); };
+    auto open = o.open ? o.open : [bytes = o.bytes] {
+      return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes));
+    };
     Sink sink(std::move(open));
     fill(sink);
     same_ = same_ && sink.comparison.same();
@@ -327,7 +331,8 @@ RoundTrip check_round_trip(const Descriptions& d, const CompiledBytes& original)
     whole.open_profile = {};
     auto in = original.open_profile();
     unsigned char buf[1 << 16];
-    for (std::size_t k; (k = in->read_up_to(buf, sizeof buf)) != 0;) whole.profile.append(reinterpret_cast<char*>(buf), k);
+    for (std::size_t k; (k = in->read_up_to(buf, sizeof buf)) != 0;)
+      whole.profile.append(reinterpret_cast<char*>(buf), k);
     return check_round_trip(d, whole);
   }
   MemoryCompile again = compile_in_memory(d, original.route, original.train, original.has_profile);
@@ -345,7 +350,8 @@ RoundTrip check_round_trip(const Descriptions& d, const CompiledBytes& original)
     std::vector<Finding> ignored;
     const DecodedHeader h = decode_header(original.header, "", ignored);
     const auto length = h.route_length();
-    const std::int32_t extended = length && *length >= 0 && *length <= kMaxRouteLength ? *length + kTrackBeyondRoute : 0;
+    const std::int32_t extended =
+        length && *length >= 0 && *length <= kMaxRouteLength ? *length + kTrackBeyondRoute : 0;
     if (extended > 0) {
       compare_profile(profile_file_name(original.route), original.profile, again.profile, extended, list);
     } else {

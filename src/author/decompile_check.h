@@ -37,8 +37,8 @@ struct Difference {
 struct RoundTrip {
   std::vector<Difference> differences;  // at most kMaxListed
   std::size_t total_differences = 0;
-  int error_code = 0;                   // the recompile's final error code
-  std::string failure;                  // the recompile could not finish (empty when it did)
+  int error_code = 0;   // the recompile's final error code
+  std::string failure;  // the recompile could not finish (empty when it did)
   bool identical() const { return failure.empty() && total_differences == 0; }
 };
 

@@ -94,8 +94,7 @@ void curves(const DecodedScenario& s, std::string& out) {
   // Straight up to metre `start`, then curved through metre start + length.
   for (const CurveRun& run : runs) {
     const std::int32_t start = run.first - 1;
-    lines.add(std::string("curva") + run.side + std::to_string(run.curve_class),
-              {num(start), num(run.last - start)});
+    lines.add(std::string("curva") + run.side + std::to_string(run.curve_class), {num(start), num(run.last - start)});
   }
   out += lines.text();
 }
@@ -152,9 +151,9 @@ void speed_boards(const DecodedScenario& s, std::string& out) {
     // No board on the second side: its speeds are left empty, as authors write them.
     const bool second_side = a.second != 0 || b.second != 0 || cc.second != 0;
     auto side2 = [&](std::int64_t v) { return second_side ? num(v) : std::string(); };
-    lines.add("indicatori_vmax", {num(static_cast<std::int64_t>(i - 1) * 50), num(a.first), num(b.first),
-                                  num(cc.first), num(stripes_first), side2(a.second), side2(b.second),
-                                  side2(cc.second), num(stripes_second)});
+    lines.add("indicatori_vmax",
+              {num(static_cast<std::int64_t>(i - 1) * 50), num(a.first), num(b.first), num(cc.first),
+               num(stripes_first), side2(a.second), side2(b.second), side2(cc.second), num(stripes_second)});
   }
   out += lines.text();
 }

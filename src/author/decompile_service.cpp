@@ -47,8 +47,8 @@ void profile(const DecodedScenario& s, const char* section, const char* keyword,
 
 bool filled(const StationEntry& e) {
   return e.kind != 0 || e.areaStart != 0 || e.areaEnd != 0 || e.position != 0 || e.flag1 != 0 || !e.name.empty() ||
-         e.set1a != 0 || e.set1b != 0 || e.set2a != 0 || e.set2b != 0 || e.set2c != 0 || e.set1c != 0 ||
-         e.extra != 0 || e.flag3 != 0 || e.flag2 != 0 || e.timeOfDay != 0;
+         e.set1a != 0 || e.set1b != 0 || e.set2a != 0 || e.set2b != 0 || e.set2c != 0 || e.set1c != 0 || e.extra != 0 ||
+         e.flag3 != 0 || e.flag2 != 0 || e.timeOfDay != 0;
 }
 
 // Stations fill entries 1 upward, board texts 80 downward: the stations are
@@ -88,11 +88,11 @@ void stations(const DecodedScenario& s, std::string& out) {
     }
     const std::int64_t t = e.timeOfDay;
     const std::int64_t hours = t / 3600, minutes = (t - hours * 3600) / 60, seconds = t - hours * 3600 - minutes * 60;
-    lines.add("stazione",
-              {num(p), num(e.kind), num(length), num(e.flag1), num(e.flag2), num(flag3), num(e.set1a), num(e.set1b),
-               num(e.set1c), num(e.set2a), num(e.set2b), num(e.set2c), num(e.extra), num(hours), num(minutes),
-               num(seconds)},
-              e.name);
+    lines.add(
+        "stazione",
+        {num(p), num(e.kind), num(length), num(e.flag1), num(e.flag2), num(flag3), num(e.set1a), num(e.set1b),
+         num(e.set1c), num(e.set2a), num(e.set2b), num(e.set2c), num(e.extra), num(hours), num(minutes), num(seconds)},
+        e.name);
   }
   out += lines.text();
 }

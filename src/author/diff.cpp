@@ -21,7 +21,8 @@ std::string num(std::int64_t v) { return std::to_string(v); }
 std::string metres(std::int64_t v) { return num(v) + " m"; }
 
 std::string value_text(const std::variant<std::int64_t, std::string>& v) {
-  return std::holds_alternative<std::int64_t>(v) ? num(std::get<std::int64_t>(v)) : "\"" + std::get<std::string>(v) + "\"";
+  return std::holds_alternative<std::int64_t>(v) ? num(std::get<std::int64_t>(v))
+                                                 : "\"" + std::get<std::string>(v) + "\"";
 }
 
 class Changes {
@@ -227,7 +228,8 @@ void profile_diff(const DiffSide& a, const DiffSide& b, CellProperty p, Changes&
     while (last + 1 < n && property_value(xs[last + 1], p) == va && property_value(ys[last + 1], p) == vb) ++last;
     const std::string subject = std::string(property_name(p)) + " " + num(static_cast<std::int64_t>(i) * 50) + " .. " +
                                 metres(static_cast<std::int64_t>(last + 1) * 50);
-    out.add("profile", subject, "changed", {{property_name(p), num(va) + property_unit(p), num(vb) + property_unit(p)}});
+    out.add("profile", subject, "changed",
+            {{property_name(p), num(va) + property_unit(p), num(vb) + property_unit(p)}});
     i = last + 1;
   }
 }
@@ -241,10 +243,12 @@ void curves_diff(const std::vector<CurveRun>& xs, const std::vector<CurveRun>& y
   auto subject = [](const CurveRun& c) { return "curve at " + metres(c.first - 1); };
   while (i < xs.size() || j < ys.size()) {
     if (j == ys.size() || (i < xs.size() && xs[i].first < ys[j].first)) {
-      out.add("curve", subject(xs[i]), "removed", {{"curve", curve_name(xs[i]) + ", " + metres(xs[i].last - xs[i].first + 1), "-"}});
+      out.add("curve", subject(xs[i]), "removed",
+              {{"curve", curve_name(xs[i]) + ", " + metres(xs[i].last - xs[i].first + 1), "-"}});
       ++i;
     } else if (i == xs.size() || ys[j].first < xs[i].first) {
-      out.add("curve", subject(ys[j]), "added", {{"curve", "-", curve_name(ys[j]) + ", " + metres(ys[j].last - ys[j].first + 1)}});
+      out.add("curve", subject(ys[j]), "added",
+              {{"curve", "-", curve_name(ys[j]) + ", " + metres(ys[j].last - ys[j].first + 1)}});
       ++j;
     } else {
       std::vector<FieldChange> f;
@@ -322,7 +326,8 @@ void plan_diff(const DiffSide& a, const DiffSide& b, Changes& out) {
   for (const auto& [tracker, side] : {std::pair{&ca, "A"}, std::pair{&cb, "B"}}) {
     if (tracker->unexplained < 0) continue;
     limit = std::min(limit, tracker->unexplained);
-    out.add("plan", "metre " + num(tracker->unexplained) + " of " + side + " follows no straight or curved step", "changed");
+    out.add("plan", "metre " + num(tracker->unexplained) + " of " + side + " follows no straight or curved step",
+            "changed");
   }
   auto before_limit = [limit](std::vector<CurveRun> runs) {
     std::erase_if(runs, [limit](const CurveRun& r) { return r.first >= limit; });
@@ -344,12 +349,14 @@ std::vector<Change> diff_scenarios(const DiffSide& a, const DiffSide& b) {
   scenario_values_diff(a, b, out);
   stations_diff(a, b, out);
   objects_diff(a, b, out);
-  for (CellProperty p : {CellProperty::SpeedLimit, CellProperty::Gradient, CellProperty::Adhesion, CellProperty::Scenery}) {
+  for (CellProperty p :
+       {CellProperty::SpeedLimit, CellProperty::Gradient, CellProperty::Adhesion, CellProperty::Scenery}) {
     profile_diff(a, b, p, out);
   }
   if (a.cells->size() != b.cells->size()) {
-    out.add("track", "cells", "changed",
-            {{"cells", num(static_cast<std::int64_t>(a.cells->size())), num(static_cast<std::int64_t>(b.cells->size()))}});
+    out.add(
+        "track", "cells", "changed",
+        {{"cells", num(static_cast<std::int64_t>(a.cells->size())), num(static_cast<std::int64_t>(b.cells->size()))}});
   }
   const bool pa = a.has_profile, pb = b.has_profile;
   auto walkable = [](const DiffSide& s) { return (s.plan != nullptr && s.plan->allocated()) || s.open_profile; };
@@ -385,7 +392,8 @@ nlohmann::ordered_json changes_json(const std::vector<Change>& changes) {
     for (const FieldChange& f : c.fields) {
       fields.push_back({{"field", f.field}, {"before", cp1252_to_utf8(f.before)}, {"after", cp1252_to_utf8(f.after)}});
     }
-    list.push_back({{"section", c.section}, {"subject", cp1252_to_utf8(c.subject)}, {"change", c.kind}, {"fields", fields}});
+    list.push_back(
+        {{"section", c.section}, {"subject", cp1252_to_utf8(c.subject)}, {"change", c.kind}, {"fields", fields}});
   }
   return nlohmann::ordered_json{{"equal", changes.empty()}, {"changes", list}};
 }

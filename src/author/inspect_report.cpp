@@ -6,10 +6,10 @@
 #include <iomanip>
 #include <sstream>
 
-#include "documents/cp1252.h"
 #include "decode/cell_description.h"
 #include "decode/header_values.h"
 #include "decode/plan_summary.h"
+#include "documents/cp1252.h"
 #include "model/numeric.h"
 
 namespace sb {
@@ -53,8 +53,7 @@ void print_values(const DecodedHeader& h, std::ostream& out) {
   }
   const ScenarioValues v = scenario_values(h.entries);
   out << "\nscenario values (entries 81 to 86)\n";
-  out << "  route length        " << v.route_length << " m (track to " << v.route_length + kTrackBeyondRoute
-      << " m)\n";
+  out << "  route length        " << v.route_length << " m (track to " << v.route_length + kTrackBeyondRoute << " m)\n";
   for (const KilometreMarker& k : v.markers) {
     out << "  kilometre marker    entry " << k.entry << ": position " << k.position << " m, value " << k.value
         << ", flag " << k.flag << '\n';
@@ -65,8 +64,8 @@ void print_values(const DecodedHeader& h, std::ostream& out) {
   out << "  braked mass         " << v.braked_mass << " %\n";
   out << "  cars                " << v.cars << '\n';
   out << "  sand                " << v.sand << '\n';
-  out << "  start clock         " << std::setfill('0') << std::setw(2) << v.clock_h << ':' << std::setw(2)
-      << v.clock_m << ':' << std::setw(2) << v.clock_s << std::setfill(' ') << '\n';
+  out << "  start clock         " << std::setfill('0') << std::setw(2) << v.clock_h << ':' << std::setw(2) << v.clock_m
+      << ':' << std::setw(2) << v.clock_s << std::setfill(' ') << '\n';
   out << "  identifiers         route " << quoted(v.route_name) << ", train " << quoted(v.train_code) << '\n';
   out << "  mark                " << v.header_mark << '\n';
   out << "  check code          " << v.header_check << '\n';
@@ -78,10 +77,10 @@ void print_stations(const DecodedHeader& h, std::ostream& out) {
   out << "  entry  position  kind        area from .. to  flags 1 2 3  time      name\n";
   for (const HeaderItem& it : stations) {
     const StationEntry& e = *it.data;
-    out << "  " << std::setw(5) << it.entry << "  " << std::setw(8) << e.position << "  " << std::setw(4)
-        << int{e.kind} << "  " << std::setw(9) << e.areaStart << " .. " << std::setw(7) << e.areaEnd << "  "
-        << std::setw(7) << int{e.flag1} << ' ' << int{e.flag2} << ' ' << int{e.flag3} << "  "
-        << clock_text(e.timeOfDay) << "  " << cp1252_to_utf8(e.name) << '\n';
+    out << "  " << std::setw(5) << it.entry << "  " << std::setw(8) << e.position << "  " << std::setw(4) << int{e.kind}
+        << "  " << std::setw(9) << e.areaStart << " .. " << std::setw(7) << e.areaEnd << "  " << std::setw(7)
+        << int{e.flag1} << ' ' << int{e.flag2} << ' ' << int{e.flag3} << "  " << clock_text(e.timeOfDay) << "  "
+        << cp1252_to_utf8(e.name) << '\n';
   }
   const auto boards = boards_of(h.entries, h.records);
   out << "\nboard texts (" << boards.size() << ")\n";
@@ -107,8 +106,8 @@ void print_cells(const CompiledScenario& s, std::ostream& out) {
   for (CellProperty p : kProperties) {
     for (const PropertyRun& r : property_runs(cells, p)) {
       if (p == CellProperty::Scenery && r.value == 0) continue;
-      out << "  " << property_name(p) << ' ' << r.value << property_unit(p) << " from " << r.from_metre()
-          << " m to " << r.to_metre() << " m\n";
+      out << "  " << property_name(p) << ' ' << r.value << property_unit(p) << " from " << r.from_metre() << " m to "
+          << r.to_metre() << " m\n";
     }
   }
 }
@@ -118,8 +117,8 @@ void print_plan(const PlanTable& plan, std::ostream& out) {
   out << "\nplan\n";
   out << "  points              " << p.points << " (metres " << p.first_metre << " to " << p.last_metre << ")\n";
   out << "  length              " << fixed(p.length, 1) << " m\n";
-  out << "  bounding box        x " << fixed(p.min_x, 1) << " .. " << fixed(p.max_x, 1) << " m, y "
-      << fixed(p.min_y, 1) << " .. " << fixed(p.max_y, 1) << " m\n";
+  out << "  bounding box        x " << fixed(p.min_x, 1) << " .. " << fixed(p.max_x, 1) << " m, y " << fixed(p.min_y, 1)
+      << " .. " << fixed(p.max_y, 1) << " m\n";
   out << "  turning             net " << fixed(p.net_turning, 1) << " degrees, total " << fixed(p.absolute_turning, 1)
       << " degrees\n";
 }

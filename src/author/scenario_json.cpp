@@ -28,18 +28,19 @@ Json values_json(const DecodedHeader& h) {
   for (const KilometreMarker& k : v.markers) {
     markers.push_back({{"entry", k.entry}, {"position", k.position}, {"value", k.value}, {"flag", k.flag}});
   }
-  return Json{{"route_length", v.route_length},
-              {"kilometre_markers", markers},
-              {"backgrounds", {v.background1, v.background2, v.background3}},
-              {"signal_repetition", {{"start", v.repetition_start}, {"end", v.repetition_end}, {"codes", v.repetition_codes}}},
-              {"braked_mass_percent", v.braked_mass},
-              {"cars", v.cars},
-              {"sand", v.sand},
-              {"start_clock", {{"hours", v.clock_h}, {"minutes", v.clock_m}, {"seconds", v.clock_s}}},
-              {"route_name", cp1252_to_utf8(v.route_name)},
-              {"train_code", cp1252_to_utf8(v.train_code)},
-              {"mark", v.header_mark},
-              {"check_code", v.header_check}};
+  return Json{
+      {"route_length", v.route_length},
+      {"kilometre_markers", markers},
+      {"backgrounds", {v.background1, v.background2, v.background3}},
+      {"signal_repetition", {{"start", v.repetition_start}, {"end", v.repetition_end}, {"codes", v.repetition_codes}}},
+      {"braked_mass_percent", v.braked_mass},
+      {"cars", v.cars},
+      {"sand", v.sand},
+      {"start_clock", {{"hours", v.clock_h}, {"minutes", v.clock_m}, {"seconds", v.clock_s}}},
+      {"route_name", cp1252_to_utf8(v.route_name)},
+      {"train_code", cp1252_to_utf8(v.train_code)},
+      {"mark", v.header_mark},
+      {"check_code", v.header_check}};
 }
 
 Json stations_json(const DecodedHeader& h) {
@@ -79,7 +80,8 @@ Json cells_json(const CompiledScenario& s) {
     const TrackCell& c = cells[i];
     if (c.kind == 0) continue;
     Json decoded = Json::object();
-    for (const CellField& f : describe_cell(c, entries_of(s), records_of(s))) decoded[json_key(f.label)] = field_json(f);
+    for (const CellField& f : describe_cell(c, entries_of(s), records_of(s)))
+      decoded[json_key(f.label)] = field_json(f);
     list.push_back({{"cell", i},
                     {"position", object_position(c.kind, i)},
                     {"kind", c.kind},
@@ -134,13 +136,15 @@ Json scenario_json(const CompiledScenario& s) {
   }
   if (s.track) {
     doc["cell_count"] = s.track->size();
-    if (s.track->size() > 1) doc["track_marks"] = {{"mark", (*s.track)[1].value1}, {"check_code", (*s.track)[1].value2}};
+    if (s.track->size() > 1)
+      doc["track_marks"] = {{"mark", (*s.track)[1].value1}, {"check_code", (*s.track)[1].value2}};
     doc["cells"] = cells_json(s);
     doc["profiles"] = profiles_json(*s.track);
   }
   if (s.plan) doc["plan"] = plan_json(*s.plan);
   Json findings = Json::array();
-  for (const Finding& f : s.findings) findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});
+  for (const Finding& f : s.findings)
+    findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});
   doc["findings"] = findings;
   doc["notes"] = s.notes;
   return doc;

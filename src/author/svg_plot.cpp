@@ -7,9 +7,9 @@
 
 #include "author/label_layout.h"
 #include "decode/cell_description.h"
-#include "documents/cp1252.h"
 #include "decode/header_values.h"
 #include "decode/plan_summary.h"
+#include "documents/cp1252.h"
 
 namespace sb {
 
@@ -51,8 +51,10 @@ std::string escaped(const std::string& cp1252) {
       case '"': out += "&quot;"; break;
       default:
         // Control characters are not allowed in XML 1.0.
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') out += ' ';
-        else out += c;
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+          out += ' ';
+        else
+          out += c;
     }
   }
   return out;
@@ -73,7 +75,7 @@ double nice_step(double span, int max_ticks) {
 }
 
 struct Axis {
-  double from, to;  // values
+  double from, to;     // values
   double top, height;  // pixels; `from` at the bottom
   double y(double v) const { return top + height - (v - from) / (to - from) * height; }
 };
@@ -92,8 +94,8 @@ struct PlanView {
 };
 
 void draw_plan(std::ostream& o, const CompiledScenario& s) {
-  o << "<rect x=\"" << num(kLeft) << "\" y=\"" << num(kPlanTop) << "\" width=\"" << num(kPlotWidth)
-    << "\" height=\"" << num(kPlanHeight) << "\" class=\"panel\"/>\n";
+  o << "<rect x=\"" << num(kLeft) << "\" y=\"" << num(kPlanTop) << "\" width=\"" << num(kPlotWidth) << "\" height=\""
+    << num(kPlanHeight) << "\" class=\"panel\"/>\n";
   text(o, kLeft, kPlanTop - 8, "plan of the track (equal scales)", " class=\"title\"");
   if (!s.plan) {
     text(o, kLeft + 20, kPlanTop + 30, "no profile file: the plan is not drawn");
@@ -181,8 +183,8 @@ void draw_plan(std::ostream& o, const CompiledScenario& s) {
       const Box& b = spot->box;
       if (spot->leader) {
         const double ex = std::clamp(a.x, b.x0, b.x1), ey = std::clamp(a.y, b.y0, b.y1);
-        o << "<line class=\"leader\" x1=\"" << num(a.x) << "\" y1=\"" << num(a.y) << "\" x2=\"" << num(ex)
-          << "\" y2=\"" << num(ey) << "\"/>\n";
+        o << "<line class=\"leader\" x1=\"" << num(a.x) << "\" y1=\"" << num(a.y) << "\" x2=\"" << num(ex) << "\" y2=\""
+          << num(ey) << "\"/>\n";
       }
       text(o, b.x0 + 1, b.y1 - size * 0.28, a.text, cls);
     }
@@ -218,8 +220,8 @@ void draw_strip(std::ostream& o, const std::vector<TrackCell>& cells, const Dist
     << num(kStripHeight) << "\" class=\"panel\"/>\n";
   distance_axis(o, d, top, kStripHeight, false);
   for (double v = a.from; v <= a.to + step / 2; v += step) {
-    o << "<line class=\"grid\" x1=\"" << num(kLeft) << "\" y1=\"" << num(a.y(v)) << "\" x2=\"" << num(kLeft + kPlotWidth)
-      << "\" y2=\"" << num(a.y(v)) << "\"/>\n";
+    o << "<line class=\"grid\" x1=\"" << num(kLeft) << "\" y1=\"" << num(a.y(v)) << "\" x2=\""
+      << num(kLeft + kPlotWidth) << "\" y2=\"" << num(a.y(v)) << "\"/>\n";
     text(o, kLeft - 40, a.y(v) + 4, label(v), " class=\"small\"");
   }
   text(o, kLeft, top - 6, std::string(property_name(p)) + property_unit(p), " class=\"title\"");
@@ -236,10 +238,15 @@ int marker_row(std::uint8_t kind) {
   switch (kind) {
     case 10: return 0;
     case 1: return 1;
-    case 2: case 3: case 4: case 5: return 2;
+    case 2:
+    case 3:
+    case 4:
+    case 5: return 2;
     case 11: return 3;
-    case 6: case 14: return 4;
-    case 12: case 13: return 5;
+    case 6:
+    case 14: return 4;
+    case 12:
+    case 13: return 5;
     default: return -1;
   }
 }
@@ -312,15 +319,17 @@ std::string scenario_svg(const CompiledScenario& s) {
   std::string title = "compiled scenario";
   if (s.header && s.header->complete()) {
     const ScenarioValues v = scenario_values(s.header->entries);
-    title = escaped(v.route_name) + " / " + escaped(v.train_code) + ", route length " +
-            std::to_string(v.route_length) + " m";
+    title = escaped(v.route_name) + " / " + escaped(v.train_code) + ", route length " + std::to_string(v.route_length) +
+            " m";
   }
   text(o, kLeft, 28, title, " class=\"title\" style=\"font-size: 18px\"");
   draw_plan(o, s);
   if (s.track && !s.track->empty()) {
     // The last three cells never carry speed, gradient or adhesion: left out,
     // they would pull every scale down to 0 (gradient -100).
-    const std::vector<TrackCell> filled(s.track->begin(), s.track->end() - std::min<std::ptrdiff_t>(3, static_cast<std::ptrdiff_t>(s.track->size()) - 1));
+    const std::vector<TrackCell> filled(
+        s.track->begin(),
+        s.track->end() - std::min<std::ptrdiff_t>(3, static_cast<std::ptrdiff_t>(s.track->size()) - 1));
     const Distance d{static_cast<double>(s.track->size()) * 50};
     draw_strip(o, filled, d, CellProperty::SpeedLimit, strips_top, "speed");
     draw_strip(o, filled, d, CellProperty::Gradient, strips_top + kStripHeight + kStripGap, "gradient");

@@ -53,8 +53,10 @@ std::string script_safe(const std::string& json) {
   std::string out;
   out.reserve(json.size());
   for (char c : json) {
-    if (c == '<') out += "\\u003c";
-    else out += c;
+    if (c == '<')
+      out += "\\u003c";
+    else
+      out += c;
   }
   return out;
 }

@@ -12,9 +12,7 @@ namespace {
 constexpr auto kFloat = static_cast<std::uint16_t>(ValueTag::Float64);
 constexpr auto kInt = static_cast<std::uint16_t>(ValueTag::Int16);
 
-std::uint64_t value_bytes(ValueTag tag) {
-  return 2 + (tag == ValueTag::Int16 ? 2 : tag == ValueTag::Float64 ? 8 : 0);
-}
+std::uint64_t value_bytes(ValueTag tag) { return 2 + (tag == ValueTag::Int16 ? 2 : tag == ValueTag::Float64 ? 8 : 0); }
 
 // Bytes of one coordinate's part of the profile file: where the y part starts.
 std::uint64_t part_bytes(const TrackPlan& plan) {
@@ -23,7 +21,8 @@ std::uint64_t part_bytes(const TrackPlan& plan) {
   for (std::int32_t m = 0; m <= last && m < 2; ++m) bytes += value_bytes(plan.tag(m));
   const std::int64_t computed = std::max(plan.next_metre() - 2, 0);
   const std::int64_t empty = last - 1 - computed;
-  return bytes + 10 * static_cast<std::uint64_t>(computed) + 2 * static_cast<std::uint64_t>(std::max<std::int64_t>(empty, 0));
+  return bytes + 10 * static_cast<std::uint64_t>(computed) +
+         2 * static_cast<std::uint64_t>(std::max<std::int64_t>(empty, 0));
 }
 
 void write_value(ByteWriter& out, const TaggedValue& v) {
@@ -135,7 +134,8 @@ void write_track(ByteWriter& out, const ScenarioModel& model) {
 
 void write_compiled_files(const ScenarioModel& model, FileDoor& files) {
   if (model.ProfileWanted != 0) {
-    files.replace(profile_file_name(model.RouteName), [&](OutputSink& sink) { write_profile(sink, model.ProfileTable); });
+    files.replace(profile_file_name(model.RouteName),
+                  [&](OutputSink& sink) { write_profile(sink, model.ProfileTable); });
   }
   // The header's size depends on its names only; 4 kB hold a usual one.
   replace_with(files, header_file_name(model.RouteName, model.TrainCode), 4096,

@@ -39,7 +39,12 @@ const char* cell_kind_name(std::uint8_t kind) {
 std::int64_t object_position(std::uint8_t kind, std::size_t cell) {
   const auto i = static_cast<std::int64_t>(cell);
   switch (kind) {
-    case 1: case 2: case 3: case 4: case 6: case 14: return (i - 1) * 50;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 6:
+    case 14: return (i - 1) * 50;
     case 10: return (i + 1) * 50;
     default: return i * 50;
   }
@@ -60,7 +65,9 @@ std::vector<CellField> describe_cell(const TrackCell& c, const StationEntry* ent
       if (c.signalTime != 0) f.push_back({"signal time", std::int64_t{c.signalTime}});
       break;
     }
-    case 2: case 3: case 4:
+    case 2:
+    case 3:
+    case 4:
       f.push_back({"speed km/h", std::int64_t{c.value1}});
       if (c.value2 != 0) f.push_back({"d_v", std::int64_t{c.value2}});
       if (c.kind != 4) f.push_back({"f_tt", std::int64_t{c.value3}});
@@ -82,15 +89,12 @@ std::vector<CellField> describe_cell(const TrackCell& c, const StationEntry* ent
       f.push_back({"station", std::int64_t{c.value1}});
       if (const std::string n = entry_name(entries, records, c.value1); !n.empty()) f.push_back({"name", n});
       break;
-    case 12:
-      f.push_back({"value", std::int64_t{c.value1}});
-      break;
+    case 12: f.push_back({"value", std::int64_t{c.value1}}); break;
     case 14:
       f.push_back({"entry", std::int64_t{c.value1}});
       f.push_back({"text", entry_name(entries, records, c.value1)});
       break;
-    default:
-      break;
+    default: break;
   }
   return f;
 }

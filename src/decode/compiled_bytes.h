@@ -18,5 +18,4 @@ struct CompiledFileBytes {
 // (the plan stays empty); a faulty one is decoded for its findings.
 CompiledScenario decode_compiled(const CompiledNames& names, const CompiledFileBytes& bytes, bool keep_plan = true);
 
-
 }  // namespace sb

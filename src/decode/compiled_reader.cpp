@@ -2,9 +2,9 @@
 
 #include <set>
 
+#include "compile/check_codes.h"
 #include "decode/byte_cursor.h"
 #include "decode/compiled_bytes.h"
-#include "compile/check_codes.h"
 
 namespace sb {
 
@@ -109,8 +109,7 @@ DecodedHeader decode_header(std::string_view bytes, const std::string& file, std
   return h;
 }
 
-std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& file,
-                                    std::vector<Finding>& findings) {
+std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& file, std::vector<Finding>& findings) {
   ByteCursor in(bytes);
   std::vector<TrackCell> cells;
   cells.reserve(bytes.size() / kTrackRecordSize);
@@ -150,15 +149,18 @@ PlanTable decode_profile(std::string_view bytes, std::int32_t extended, const st
       const auto at = static_cast<std::size_t>(m);
       if (!in.has(2)) {
         add(findings, file, in.offset(),
-            std::string("the file ends at ") + part + " of metre " + str(m) + ": the route length in the header needs " +
-                str(static_cast<std::int64_t>(extended) + 1) + " values per coordinate");
+            std::string("the file ends at ") + part + " of metre " + str(m) +
+                ": the route length in the header needs " + str(static_cast<std::int64_t>(extended) + 1) +
+                " values per coordinate");
         return plan;
       }
       const std::size_t tag_at = in.offset();
       const std::uint16_t tag = in.u16();
       std::size_t need = 0;
-      if (tag == static_cast<std::uint16_t>(ValueTag::Int16)) need = 2;
-      else if (tag == static_cast<std::uint16_t>(ValueTag::Float64)) need = 8;
+      if (tag == static_cast<std::uint16_t>(ValueTag::Int16))
+        need = 2;
+      else if (tag == static_cast<std::uint16_t>(ValueTag::Float64))
+        need = 8;
       else if (tag != static_cast<std::uint16_t>(ValueTag::Empty)) {
         add(findings, file, tag_at,
             "unknown value tag " + str(tag) + std::string(" at ") + part + " of metre " + str(m) +
@@ -166,8 +168,7 @@ PlanTable decode_profile(std::string_view bytes, std::int32_t extended, const st
         return plan;
       }
       if (!in.has(need)) {
-        add(findings, file, tag_at,
-            std::string("the file ends inside the value of ") + part + " of metre " + str(m));
+        add(findings, file, tag_at, std::string("the file ends inside the value of ") + part + " of metre " + str(m));
         return plan;
       }
       if (need == 2) {
@@ -198,8 +199,7 @@ void check_header(const DecodedHeader& h, const std::string& file, std::vector<F
   if (!h.complete()) return;  // marks and codes sit in the last records
   const StationEntry& values = h.entries[85];
   if (values.set1a != kHeaderMark) {
-    add(findings, file, after_name(h, 85, 0),
-        "record 85 lacks the mark 610 (holds " + str(values.set1a) + ")");
+    add(findings, file, after_name(h, 85, 0), "record 85 lacks the mark 610 (holds " + str(values.set1a) + ")");
   }
   const CheckCodes codes = codes_for(h);
   if (values.timeOfDay != codes.weighted) {
@@ -234,8 +234,8 @@ void check_track(const std::vector<TrackCell>& cells, std::size_t file_size, con
       const CheckCodes codes = codes_for(*header);
       if (cells[1].value2 != codes.plain) {
         add(findings, file, kTrackRecordSize + 3,
-            "check code " + str(cells[1].value2) + " in cell 1 does not match " + identifiers(*header) +
-                " (expected " + str(codes.plain) + ")");
+            "check code " + str(cells[1].value2) + " in cell 1 does not match " + identifiers(*header) + " (expected " +
+                str(codes.plain) + ")");
       }
     }
   }

@@ -39,8 +39,7 @@ struct DecodedHeader {
 DecodedHeader decode_header(std::string_view bytes, const std::string& file, std::vector<Finding>& findings);
 
 // Cells in file order; a partial record at the end is reported, not kept.
-std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& file,
-                                    std::vector<Finding>& findings);
+std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& file, std::vector<Finding>& findings);
 
 // The plan of a route whose extended length (route length + 7000) is
 // `extended`: extended + 1 tagged values of x, then as many of y.

@@ -6,8 +6,8 @@ namespace {
 
 bool has_values(const StationEntry& e) {
   return e.kind != 0 || e.areaStart != 0 || e.areaEnd != 0 || e.position != 0 || e.flag1 != 0 || e.set1a != 0 ||
-         e.set1b != 0 || e.set2a != 0 || e.set2b != 0 || e.set2c != 0 || e.set1c != 0 || e.extra != 0 ||
-         e.flag3 != 0 || e.flag2 != 0 || e.timeOfDay != 0;
+         e.set1b != 0 || e.set2a != 0 || e.set2b != 0 || e.set2c != 0 || e.set1c != 0 || e.extra != 0 || e.flag3 != 0 ||
+         e.flag2 != 0 || e.timeOfDay != 0;
 }
 
 }  // namespace

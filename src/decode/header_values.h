@@ -29,8 +29,8 @@ struct ScenarioValues {
   std::int16_t clock_h = 0, clock_m = 0, clock_s = 0;
   std::string route_name;
   std::string train_code;
-  std::int16_t header_mark = 0;      // 610 in a correct file
-  std::int32_t header_check = 0;     // weighted check code
+  std::int16_t header_mark = 0;   // 610 in a correct file
+  std::int32_t header_check = 0;  // weighted check code
 };
 
 // The header must hold all 87 entries.

@@ -70,7 +70,8 @@ std::vector<std::vector<PlanPoint>> thin_plan(const PlanTable& plan, std::size_t
   const auto& tags = plan.tags(0);
   std::size_t set_count = 0;
   for (std::size_t m = 0; m < tags.size(); ++m) set_count += is_set(plan, m) ? 1 : 0;
-  const std::size_t stride = std::max<std::size_t>(1, (set_count + max_points - 1) / std::max<std::size_t>(1, max_points));
+  const std::size_t stride =
+      std::max<std::size_t>(1, (set_count + max_points - 1) / std::max<std::size_t>(1, max_points));
   bool in_piece = false;
   std::size_t since_kept = 0;
   for (std::size_t m = 0; m < tags.size(); ++m) {

@@ -7,10 +7,9 @@ namespace sb {
 namespace {
 
 // The code points cp1252 places in 0x80 .. 0x9F; 0 where the byte is unused.
-constexpr char32_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char32_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void append_utf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -30,8 +29,7 @@ char to_byte(char32_t cp) {
   for (int i = 0; i < 32; ++i) {
     if (kHigh[i] != 0 && kHigh[i] == cp) return static_cast<char>(0x80 + i);
   }
-  throw std::invalid_argument("character U+" + std::to_string(static_cast<unsigned long>(cp)) +
-                              " has no cp1252 byte");
+  throw std::invalid_argument("character U+" + std::to_string(static_cast<unsigned long>(cp)) + " has no cp1252 byte");
 }
 
 }  // namespace

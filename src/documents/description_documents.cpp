@@ -11,18 +11,18 @@ namespace sb {
 
 namespace {
 
-const std::vector<std::string> kCurves = {
-    "curvas6,  750,  250",    "curvas1,  1000,  1000",  "curvas1,  2000,  300",   "curvas3,  6500,  300",
-    "curvad4,  12900,  300",  "curvas1,  13550,  550",  "curvad4,  15100,  300",  "curvad3,  15500,  300",
-    "curvad3,  16100,  300",  "curvas1,  18050,  300",  "curvas1,  23650,  300",  "curvas1,  26000,  300",
-    "curvad3,  26500,  650",  "curvad2,  37250,  1200", "curvas2,  39150,  1250", "curvad2,  44750,  1950",
-    "curvad5,  60900,  300",  "curvad5,  63150,  300",  "curvas1,  78950,  1850", "curvad1,  86300,  650",
-    "curvad1,  86950,  1150"};
+const std::vector<std::string> kCurves = {"curvas6,  750,  250",    "curvas1,  1000,  1000",  "curvas1,  2000,  300",
+                                          "curvas3,  6500,  300",   "curvad4,  12900,  300",  "curvas1,  13550,  550",
+                                          "curvad4,  15100,  300",  "curvad3,  15500,  300",  "curvad3,  16100,  300",
+                                          "curvas1,  18050,  300",  "curvas1,  23650,  300",  "curvas1,  26000,  300",
+                                          "curvad3,  26500,  650",  "curvad2,  37250,  1200", "curvas2,  39150,  1250",
+                                          "curvad2,  44750,  1950", "curvad5,  60900,  300",  "curvad5,  63150,  300",
+                                          "curvas1,  78950,  1850", "curvad1,  86300,  650",  "curvad1,  86950,  1150"};
 
 const std::vector<std::string> kGradients = {
-    "pendenza,   0,    0",      "pendenza,  1250,   7",   "pendenza,  4500,   10",  "pendenza,  18350,   0",
-    "pendenza,  22150,   7",    "pendenza,  28200,   9",  "pendenza,  39650,   14", "pendenza,  62300,   5",
-    "pendenza,  62400,   2",    "pendenza,  62600,   0",  "pendenza,  63450,   19", "pendenza,  64200,   15",
+    "pendenza,   0,    0",   "pendenza,  1250,   7",  "pendenza,  4500,   10",  "pendenza,  18350,   0",
+    "pendenza,  22150,   7", "pendenza,  28200,   9", "pendenza,  39650,   14", "pendenza,  62300,   5",
+    "pendenza,  62400,   2", "pendenza,  62600,   0", "pendenza,  63450,   19", "pendenza,  64200,   15",
     "pendenza,  79250,   0"};
 
 const std::vector<std::string> kMountains = {
@@ -31,19 +31,18 @@ const std::vector<std::string> kMountains = {
     "montagna,   71000,  79050,  11", "montagna,   80900,  87850,  11", "montagna,   88250,  89250,  11"};
 
 // The three empty fields are the other side's speeds: no board there.
-const std::vector<std::string> kSpeedBoards = {
-    "indicatori_vmax,  2000,  140,  150,  150,  0,  ,  ,  ,  0",
-    "indicatori_vmax,  18700,  140,  160,  180,  0,  ,  ,  ,  0",
-    "indicatori_vmax,  57000,  130,  135,  140,  2,  ,  ,  ,  0",
-    "indicatori_vmax,  57500,  130,  135,  140,  1,  ,  ,  ,  0",
-    "indicatori_vmax,  58000,  130,  135,  140,  0,  ,  ,  ,  0",
-    "indicatori_vmax,  59950,  70,  75,  80,  2,  ,  ,  ,  0",
-    "indicatori_vmax,  60450,  70,  75,  80,  1,  ,  ,  ,  0",
-    "indicatori_vmax,  60950,  70,  75,  80,  0,  ,  ,  ,  0",
-    "indicatori_vmax,  64200,  140,  160,  180,  0,  ,  ,  ,  0",
-    "indicatori_vmax,  85850,  100,  110,  120,  2,  ,  ,  ,  0",
-    "indicatori_vmax,  86450,  100,  110,  120,  1,  ,  ,  ,  0",
-    "indicatori_vmax,  87050,  100,  110,  120,  0,  ,  ,  ,  0"};
+const std::vector<std::string> kSpeedBoards = {"indicatori_vmax,  2000,  140,  150,  150,  0,  ,  ,  ,  0",
+                                               "indicatori_vmax,  18700,  140,  160,  180,  0,  ,  ,  ,  0",
+                                               "indicatori_vmax,  57000,  130,  135,  140,  2,  ,  ,  ,  0",
+                                               "indicatori_vmax,  57500,  130,  135,  140,  1,  ,  ,  ,  0",
+                                               "indicatori_vmax,  58000,  130,  135,  140,  0,  ,  ,  ,  0",
+                                               "indicatori_vmax,  59950,  70,  75,  80,  2,  ,  ,  ,  0",
+                                               "indicatori_vmax,  60450,  70,  75,  80,  1,  ,  ,  ,  0",
+                                               "indicatori_vmax,  60950,  70,  75,  80,  0,  ,  ,  ,  0",
+                                               "indicatori_vmax,  64200,  140,  160,  180,  0,  ,  ,  ,  0",
+                                               "indicatori_vmax,  85850,  100,  110,  120,  2,  ,  ,  ,  0",
+                                               "indicatori_vmax,  86450,  100,  110,  120,  1,  ,  ,  ,  0",
+                                               "indicatori_vmax,  87050,  100,  110,  120,  0,  ,  ,  ,  0"};
 
 // Each parenthesised group is one line of the board; blanks inside a group
 // are part of the board text.
@@ -149,25 +148,13 @@ DocumentBuffer line_description_buffer() {
 }
 
 DocumentBuffer service_description_buffer() {
-  std::vector<std::string> lines = {"[generale]",
-                                    "numero vetture,    12",
-                                    "percentuale massa frenata,    135",
-                                    "sabbia,    300",
-                                    // Hours, minutes and seconds separated by blanks alone.
-                                    "orologio,    14              12            0 ",
-                                    "[aderenze]",
-                                    "aderenza,       0,    90",
-                                    "aderenza,   34100,    85",
-                                    "aderenza,   59400,   100",
-                                    "[vel_limite]",
-                                    "velocita,       0,    95",
-                                    "velocita,    2000,   150",
-                                    "velocita,   18350,   180",
-                                    "velocita,   58500,   140",
-                                    "velocita,   61600,    80",
-                                    "velocita,   64250,   180",
-                                    "velocita,   87500,   150",
-                                    "[stazioni]"};
+  std::vector<std::string> lines = {
+      "[generale]", "numero vetture,    12", "percentuale massa frenata,    135", "sabbia,    300",
+      // Hours, minutes and seconds separated by blanks alone.
+      "orologio,    14              12            0 ", "[aderenze]", "aderenza,       0,    90",
+      "aderenza,   34100,    85", "aderenza,   59400,   100", "[vel_limite]", "velocita,       0,    95",
+      "velocita,    2000,   150", "velocita,   18350,   180", "velocita,   58500,   140", "velocita,   61600,    80",
+      "velocita,   64250,   180", "velocita,   87500,   150", "[stazioni]"};
   append(lines, station_lines());
   lines.push_back("[rallentamenti]");  // no slowdown on this route
   lines.push_back("[segnali]");

@@ -13,8 +13,8 @@ inline constexpr int kStationCount = 14;
 // Plain ASCII, no commas: a station name runs to the end of its line and is
 // stored byte for byte in the header file.
 inline constexpr std::array<std::string_view, kStationCount> kStationNames = {
-    "ORSEA",      "VALLEROSA", "CASALPIANO", "SAN LIBERO", "FONTEBRUNA", "ROCCAVIVA",  "PRATOLUNGO",
-    "MOLINETTO",  "BORGOCERRO", "VALSCURA",  "CERVARIA",   "PIEVE ALTA", "SELVANERA",
+    "ORSEA", "VALLEROSA", "CASALPIANO", "SAN LIBERO", "FONTEBRUNA", "ROCCAVIVA", "PRATOLUNGO", "MOLINETTO",
+    "BORGOCERRO", "VALSCURA", "CERVARIA", "PIEVE ALTA", "SELVANERA",
     // "B.V." on the card's header box: Borgo-Vecchio, written as one word.
     "MONTELBA BORGOVECCHIO"};
 

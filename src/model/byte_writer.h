@@ -22,7 +22,10 @@ class ByteWriter {
   ByteWriter(const ByteWriter&) = delete;
   ByteWriter& operator=(const ByteWriter&) = delete;
 
-  void u8(std::uint8_t v) { reserve(1); buf_[len_++] = static_cast<char>(v); }
+  void u8(std::uint8_t v) {
+    reserve(1);
+    buf_[len_++] = static_cast<char>(v);
+  }
   void u16(std::uint16_t v) { put(claim(2), v); }
   void i16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
   void i32(std::int32_t v) { put(claim(4), static_cast<std::uint32_t>(v)); }

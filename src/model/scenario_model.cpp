@@ -24,9 +24,7 @@ TrackCell& ScenarioModel::cell(std::int64_t index) {
   return TrackArray[static_cast<std::size_t>(index)];
 }
 
-const TrackCell& ScenarioModel::cell(std::int64_t index) const {
-  return const_cast<ScenarioModel*>(this)->cell(index);
-}
+const TrackCell& ScenarioModel::cell(std::int64_t index) const { return const_cast<ScenarioModel*>(this)->cell(index); }
 
 void ScenarioModel::allocate_track(std::int32_t route_length) {
   ExtendedLength = route_length + kTrackBeyondRoute;

@@ -52,9 +52,9 @@ struct StationEntry {
   std::int32_t timeOfDay = 0;
 };
 
-constexpr int kHeaderEntries = 87;      // entries 0 .. 86
-constexpr int kMountainSlots = 81;      // indices 0 .. 80, stretch n at index n
-constexpr int kTrackBeyondRoute = 7000; // the track reaches this far past the route's end
+constexpr int kHeaderEntries = 87;       // entries 0 .. 86
+constexpr int kMountainSlots = 81;       // indices 0 .. 80, stretch n at index n
+constexpr int kTrackBeyondRoute = 7000;  // the track reaches this far past the route's end
 constexpr std::int32_t kMaxRouteLength = 1000000;
 
 // Cells 0 .. nearest(extended / 50): what the line reader allocates for a

@@ -144,7 +144,8 @@ std::optional<std::string> suggest_keyword(KeywordRegion region, std::string_vie
 void note_passed_over(ScenarioModel& model, KeywordRegion region, std::string_view field, const SourcePlace& where) {
   if (model.diagnostics.sink == nullptr || !model.diagnostics.sink->wants_warnings()) return;
   if (auto keyword = suggest_keyword(region, field)) {
-    record_warning(model, "'" + std::string(field) + "' is no keyword and is passed over; did you mean '" + *keyword + "'?",
+    record_warning(model,
+                   "'" + std::string(field) + "' is no keyword and is passed over; did you mean '" + *keyword + "'?",
                    where);
   }
 }

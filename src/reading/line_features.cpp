@@ -36,8 +36,8 @@ Step read_gradient(LineReading& r) {
   if (auto refused = position_refused(r, p)) return *refused;
   if (p < r.lastGradientPosition) {
     record_warning(r.model,
-                   "gradient at " + std::to_string(p) + " m stands after one at " + std::to_string(r.lastGradientPosition) +
-                       " m; gradients are read in order of position",
+                   "gradient at " + std::to_string(p) + " m stands after one at " +
+                       std::to_string(r.lastGradientPosition) + " m; gradients are read in order of position",
                    r.model.diagnostics.place);
   }
   r.lastGradientPosition = p;

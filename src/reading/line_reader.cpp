@@ -7,8 +7,8 @@
 #include "model/file_names.h"
 #include "reading/line_reading.h"
 #include "reading/line_recorders.h"
-#include "reading/plan.h"
 #include "reading/memorizza_dati.h"
+#include "reading/plan.h"
 #include "reading/text_match.h"
 
 namespace sb {

@@ -24,8 +24,8 @@ std::optional<double> curve_curvature(std::string_view keyword);
 
 enum class PlanRun {
   Done,
-  PastLimit,   // metre kPlanMetreLimit was passed
-  PastTable,   // the next metre lies beyond the plan table
+  PastLimit,  // metre kPlanMetreLimit was passed
+  PastTable,  // the next metre lies beyond the plan table
 };
 
 // Computes metres `metre` .. `last` and leaves `metre` at the next one to

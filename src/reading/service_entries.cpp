@@ -24,8 +24,8 @@ std::int32_t ServiceReading::read_position() {
 void check_order(ServiceReading& r, const char* what, std::int64_t p, std::int64_t& previous) {
   if (p < previous) {
     record_warning(r.model(),
-                   std::string(what) + " at " + std::to_string(p) + " m stands after one at " + std::to_string(previous) +
-                       " m; entries are read in order of position",
+                   std::string(what) + " at " + std::to_string(p) + " m stands after one at " +
+                       std::to_string(previous) + " m; entries are read in order of position",
                    r.model().diagnostics.place);
   }
   previous = p;

@@ -133,8 +133,8 @@ EntryOutcome read_station(ServiceReading& r) {
 
   if (mark_station(r, e) == EntryOutcome::Stop) return EntryOutcome::Stop;
 
-  if (r.stationSlot > 1 &&
-      std::int64_t{e.areaStart} - kStationSpacing < model.ScenarioHeader[static_cast<std::size_t>(r.stationSlot - 1)].areaEnd) {
+  if (r.stationSlot > 1 && std::int64_t{e.areaStart} - kStationSpacing <
+                               model.ScenarioHeader[static_cast<std::size_t>(r.stationSlot - 1)].areaEnd) {
     record_error(model, err::kStationSpacing);
     return EntryOutcome::Stop;
   }

@@ -8,7 +8,9 @@ namespace sb {
 
 // Lower case of the ASCII letters; other bytes unchanged.
 std::string ascii_lower(std::string_view s);
-inline bool contains(std::string_view field, std::string_view word) { return field.find(word) != std::string_view::npos; }
+inline bool contains(std::string_view field, std::string_view word) {
+  return field.find(word) != std::string_view::npos;
+}
 bool contains_nocase(std::string_view field, std::string_view word);
 // A field that ends the general region: holds "[" and "]" and does not begin
 // with "-" after leading blanks.

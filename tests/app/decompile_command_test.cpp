@@ -75,7 +75,8 @@ class StartUpRun : public ::testing::Test {
   static fs::path run() { return dir_->path() / "run"; }
   // A fresh directory for one test.
   fs::path fresh(const std::string& name) {
-    const fs::path p = dir_->path() / (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
+    const fs::path p =
+        dir_->path() / (std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" + name);
     fs::create_directories(p);
     return p;
   }
@@ -185,11 +186,11 @@ TEST_F(StartUpRun, DiffNamesEachEditOfTheDescriptions) {
 
   const Result r = diff(run(), edited);
   EXPECT_EQ(r.status, kExitRecordedError);
-  for (const char* expected : {"track: signal at 2800 m: moved: position 2800 m -> 2850 m",
-                               "station: station VALLEROSA at 4500 m: changed: name \"VALLEROSA\" -> \"VALLE ROSA\"",
-                               "profile: speed limit 2000 .. 18350 m: changed: speed limit 150 km/h -> 160 km/h",
-                               "curve: curve at 12900 m: changed: class 4 -> 5",
-                               "plan: the tracks part by more than 1 mm from metre 12901"}) {
+  for (const char* expected :
+       {"track: signal at 2800 m: moved: position 2800 m -> 2850 m",
+        "station: station VALLEROSA at 4500 m: changed: name \"VALLEROSA\" -> \"VALLE ROSA\"",
+        "profile: speed limit 2000 .. 18350 m: changed: speed limit 150 km/h -> 160 km/h",
+        "curve: curve at 12900 m: changed: class 4 -> 5", "plan: the tracks part by more than 1 mm from metre 12901"}) {
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
   }
 

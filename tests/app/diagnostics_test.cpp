@@ -64,7 +64,8 @@ TEST_F(Diagnostics, ReadFailureIsReportedAtTheFieldThatFailed) {
   struct Case {
     std::string service, expected;
   } cases[] = {
-      {"[generale]\r\nvelocita, 0, 1x0\r\n[fine]\r\n", ":2:14: error 25: the description could not be read (not a number: '1x0')"},
+      {"[generale]\r\nvelocita, 0, 1x0\r\n[fine]\r\n",
+       ":2:14: error 25: the description could not be read (not a number: '1x0')"},
       // A station kind of 300 does not fit its byte.
       {"[generale]\r\nstazione, 0, 300, 900, 0,1,0, 1,1,0, 4,1,1, 1, 14,13,0, ORSEA\r\n[fine]\r\n",
        ":2:14: error 25: the description could not be read (value 300 does not fit a byte)"},
@@ -83,7 +84,8 @@ TEST_F(Diagnostics, MisspeltKeywordsAreWarnedWithASuggestionAndChangeNoByte) {
       {"[generale]\r\nlunghezza percoso, 10000\r\nlunghezza percorso, 10000\r\n[curve]\r\n[fine]\r\n", kService,
        "did you mean 'lunghezza percorso'?"},
       {kGeneral + "pendnza, 1000, 5\r\n[fine]\r\n", kService, "did you mean 'pendenza'?"},
-      {kGeneral + "[fine]\r\n", "[generale]\r\nvelocita, 0, 100\r\nsegnal, 2800, 1,4,1, 0, 0, 1, 3,1,0, 0\r\n[fine]\r\n",
+      {kGeneral + "[fine]\r\n",
+       "[generale]\r\nvelocita, 0, 100\r\nsegnal, 2800, 1,4,1, 0, 0, 1, 3,1,0, 0\r\n[fine]\r\n",
        "did you mean 'segnale'?"},
   };
   for (const Case& k : cases) {
@@ -118,8 +120,9 @@ TEST_F(Diagnostics, FeaturesOutOfOrderAreWarned) {
 }
 
 TEST_F(Diagnostics, CleanDescriptionsSayNothing) {
-  const Compiled c = compile(kGeneral + "pendenza, 0, 0\r\n[pendenze]\r\n[montagne]\r\n[fine]\r\n",
-                             "[generale]\r\n[aderenze]\r\n[vel_limite]\r\nvelocita, 0, 100\r\n[stazioni]\r\n[segnali]\r\n[fine]\r\n");
+  const Compiled c =
+      compile(kGeneral + "pendenza, 0, 0\r\n[pendenze]\r\n[montagne]\r\n[fine]\r\n",
+              "[generale]\r\n[aderenze]\r\n[vel_limite]\r\nvelocita, 0, 100\r\n[stazioni]\r\n[segnali]\r\n[fine]\r\n");
   EXPECT_EQ(c.status, kExitOk);
   EXPECT_EQ(c.messages, "");
 }

@@ -23,7 +23,8 @@ std::int32_t le32(const std::string& b, std::size_t at) {
   return static_cast<std::int32_t>(v);
 }
 std::int16_t le16(const std::string& b, std::size_t at) {
-  return static_cast<std::int16_t>(static_cast<unsigned char>(b.at(at)) | (static_cast<unsigned char>(b.at(at + 1)) << 8));
+  return static_cast<std::int16_t>(static_cast<unsigned char>(b.at(at)) |
+                                   (static_cast<unsigned char>(b.at(at + 1)) << 8));
 }
 
 const char* kCompiled[] = {"ORSEA_MONTELBA_linea.dat", "ORSEA_MONTELBA_RX17.sim", "ORSEA_MONTELBA_RX17.dat"};
@@ -94,7 +95,8 @@ TEST_F(Program, SecondRunInTheSameDirectoryGivesIdenticalFiles) {
   // A longer stale file must not leave bytes behind.
   write_file(program_dir / "ORSEA_MONTELBA_RX17.dat", std::string(100000, 'x'));
   ASSERT_EQ(run("", dir.path()), kExitOk) << err_text;
-  for (std::size_t i = 0; i < first.size(); ++i) EXPECT_EQ(read_file(program_dir / kCompiled[i]), first[i]) << kCompiled[i];
+  for (std::size_t i = 0; i < first.size(); ++i)
+    EXPECT_EQ(read_file(program_dir / kCompiled[i]), first[i]) << kCompiled[i];
 }
 
 TEST_F(Program, ExportThenCompileGivesTheStartUpRunsBytes) {
@@ -126,8 +128,9 @@ TEST_F(Program, InspectAndPlotReadTheStartUpRunsFiles) {
   ASSERT_EQ(run("", dir.path()), kExitOk) << err_text;
   EXPECT_EQ(run("inspect '" + program_dir.string() + "'", dir.path()), kExitOk) << err_text;
   const fs::path svg = dir.path() / "scenario.svg";
-  EXPECT_EQ(run("plot '" + (program_dir / "ORSEA_MONTELBA_RX17.sim").string() + "' -o '" + svg.string() + "'", dir.path()),
-            kExitOk)
+  EXPECT_EQ(
+      run("plot '" + (program_dir / "ORSEA_MONTELBA_RX17.sim").string() + "' -o '" + svg.string() + "'", dir.path()),
+      kExitOk)
       << err_text;
   EXPECT_EQ(read_file(svg).rfind("<?xml", 0) == 0 || read_file(svg).rfind("<svg", 0) == 0, true);
   // A track file cut short is no valid scenario.

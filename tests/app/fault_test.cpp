@@ -54,8 +54,10 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
   std::string out;
   for (const auto& [name, bytes] : a) {
     auto it = b.find(name);
-    if (it == b.end()) out += " -" + name;
-    else if (it->second != bytes) out += " ~" + name;
+    if (it == b.end())
+      out += " -" + name;
+    else if (it->second != bytes)
+      out += " ~" + name;
   }
   for (const auto& [name, bytes] : b) {
     if (a.count(name) == 0) out += " +" + name;
@@ -216,7 +218,9 @@ class FullDisk : public EarlierRun {
     ASSERT_EQ(::statvfs(mount_point.c_str(), &fs_info), 0);
     const unsigned long long used = (fs_info.f_blocks - fs_info.f_bfree) * fs_info.f_frsize;
     const unsigned long long size_kib = used / 1024 + 1024;
-    ASSERT_EQ(testing::run_command("mount -o remount,size=" + std::to_string(size_kib) + "k '" + mount_point.string() + "'"), 0);
+    ASSERT_EQ(
+        testing::run_command("mount -o remount,size=" + std::to_string(size_kib) + "k '" + mount_point.string() + "'"),
+        0);
   }
   void TearDown() override {
     if (mounted) testing::run_command("umount '" + mount_point.string() + "'");
@@ -250,7 +254,9 @@ class VanishingDirectory : public DirectoryFiles {
  public:
   enum class When { BeforeTheProfile, DuringTheProfile };
   VanishingDirectory(fs::path directory, fs::path moved_to, When when)
-      : DirectoryFiles(directory.string(), '/'), directory_(std::move(directory)), moved_to_(std::move(moved_to)),
+      : DirectoryFiles(directory.string(), '/'),
+        directory_(std::move(directory)),
+        moved_to_(std::move(moved_to)),
         when_(when) {}
 
   void replace(const std::string& name, const std::function<void(OutputSink&)>& fill) override {

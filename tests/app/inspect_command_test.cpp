@@ -129,7 +129,8 @@ TEST_F(EmbeddedScenario, PathsThatNameNoSingleScenarioAreRefused) {
 std::size_t record_start(const std::string& header, int k) {
   std::size_t at = 0;
   for (int i = 0; i < k; ++i) {
-    const std::size_t n = static_cast<unsigned char>(header[at + 14]) | (static_cast<unsigned char>(header[at + 15]) << 8);
+    const std::size_t n =
+        static_cast<unsigned char>(header[at + 14]) | (static_cast<unsigned char>(header[at + 15]) << 8);
     at += 34 + n;
   }
   return at;
@@ -151,21 +152,28 @@ TEST_F(EmbeddedScenario, EveryFaultOfACorruptedCopyIsReportedAtItsOffset) {
     std::size_t offset;
     const char* message;
   } cases[] = {
-      {"track size off the layout", kTrack, [](std::string& b) { b += "1234567"; }, 28815, "not a whole number of 15-byte"},
+      {"track size off the layout", kTrack, [](std::string& b) { b += "1234567"; }, 28815,
+       "not a whole number of 15-byte"},
       {"track one record short", kTrack, [](std::string& b) { b.resize(b.size() - 15); }, 28800,
        "1920 records where route length 89000 needs 1921"},
       {"no 5121 in cell 1", kTrack, [](std::string& b) { put16(b, 16, 0); }, 16, "lacks the mark 5121"},
-      {"track check code", kTrack, [](std::string& b) { put16(b, 18, 2510); }, 18, "check code 2510 in cell 1 does not match"},
+      {"track check code", kTrack, [](std::string& b) { put16(b, 18, 2510); }, 18,
+       "check code 2510 in cell 1 does not match"},
       {"unknown cell kind", kTrack, [](std::string& b) { b[1500] = 9; }, 1500, "cell 100 has unknown kind 9"},
-      {"header size off the layout", kHeader, [](std::string& b) { b += 'x'; }, header.size(), "follow the last of the 87"},
+      {"header size off the layout", kHeader, [](std::string& b) { b += 'x'; }, header.size(),
+       "follow the last of the 87"},
       {"header cut short", kHeader, [](std::string& b) { b.resize(3000); }, 3000, "ends inside record"},
       {"name length past the end", kHeader, [r86](std::string& b) { put16(b, r86 + 14, 500); }, r86 + 14,
        "name length 500 runs past the end"},
-      {"no 610 in record 85", kHeader, [r85](std::string& b) { put16(b, r85 + 30, 0); }, r85 + 30, "lacks the mark 610"},
-      {"header check code", kHeader, [r85](std::string& b) { b[r85 + 44] = 0; }, r85 + 44, "does not match train \"RX17\""},
-      {"renamed train", kHeader, [r86](std::string& b) { b[r86 + 16] = 'Q'; }, r85 + 44, "does not match train \"QX17\""},
+      {"no 610 in record 85", kHeader, [r85](std::string& b) { put16(b, r85 + 30, 0); }, r85 + 30,
+       "lacks the mark 610"},
+      {"header check code", kHeader, [r85](std::string& b) { b[r85 + 44] = 0; }, r85 + 44,
+       "does not match train \"RX17\""},
+      {"renamed train", kHeader, [r86](std::string& b) { b[r86 + 16] = 'Q'; }, r85 + 44,
+       "does not match train \"QX17\""},
       {"unknown value tag", kProfile, [](std::string& b) { put16(b, 8, 3); }, 8, "unknown value tag 3 at x of metre 2"},
-      {"profile cut short", kProfile, [](std::string& b) { b.resize(b.size() - 4); }, 1919960, "the file ends at y of metre 95999"},
+      {"profile cut short", kProfile, [](std::string& b) { b.resize(b.size() - 4); }, 1919960,
+       "the file ends at y of metre 95999"},
       {"profile too long", kProfile, [](std::string& b) { b += "ab"; }, 1919964, "2 bytes follow the y value"},
   };
   for (const Case& c : cases) {
@@ -193,7 +201,8 @@ TEST_F(EmbeddedScenario, PlotIsValidXmlAndRendersToAPng) {
   std::ostringstream err;
   ASSERT_EQ(run_plot({files().string()}, svg.string(), err), kExitOk) << err.str();
   const std::string text = read_file(svg);
-  for (const char* expected : {"ORSEA_MONTELBA / RX17", "MONTELBA BORGOVECCHIO", "speed limit", "gradient", "adhesion", ">S1<"}) {
+  for (const char* expected :
+       {"ORSEA_MONTELBA / RX17", "MONTELBA BORGOVECCHIO", "speed limit", "gradient", "adhesion", ">S1<"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(run_command("xmllint --noout '" + svg.string() + "'"), 0);

@@ -53,7 +53,7 @@ TEST(QueuedSink, WritesEveryBufferInOrderAndNeverRefillsOneBeingWritten) {
   target.delay = std::chrono::microseconds(200);  // the thread lags behind
   {
     QueuedSink sink(target, 3);
-  sink.size_hint(QueuedSink::kWorthAThread);
+    sink.size_hint(QueuedSink::kWorthAThread);
     sink.size_hint(QueuedSink::kWorthAThread);
     std::vector<char> buffer;
     for (int i = 0; i < 40; ++i) {
@@ -80,7 +80,8 @@ TEST(QueuedSink, AFailedWriteIsThrownToTheWriterAndNothingAfterItIsWritten) {
   std::vector<char> buffer;
   bool thrown = false;
   try {
-    for (int i = 0; i < 50; ++i) buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
+    for (int i = 0; i < 50; ++i)
+      buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
     sink.finish();
   } catch (const FileError& e) {
     thrown = true;
@@ -97,10 +98,11 @@ TEST(QueuedSink, AbandonedWithBuffersPendingItStopsWithoutWritingThem) {
   target.delay = std::chrono::milliseconds(20);
   {
     QueuedSink sink(target, 4);
-  sink.size_hint(QueuedSink::kWorthAThread);
+    sink.size_hint(QueuedSink::kWorthAThread);
     sink.size_hint(QueuedSink::kWorthAThread);
     std::vector<char> buffer;
-    for (int i = 0; i < 4; ++i) buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
+    for (int i = 0; i < 4; ++i)
+      buffer = sink.hand_over(1000u * static_cast<unsigned>(i), fill(std::move(buffer), i), 1000);
   }  // no finish(): the file is being abandoned
   EXPECT_LT(target.writes.size(), 4u);
 }

@@ -36,14 +36,9 @@ constexpr const char* kTrain = "RX17";
 // Every name a run writes into its folder: the five documents and the three
 // compiled files.
 std::vector<std::string> written_names() {
-  return {line_description_name(kRoute),
-          service_description_name(kRoute, kTrain),
-          notes_name(kRoute, kTrain),
-          slowdown_order_name(kRoute, kTrain),
-          timetable_card_name(kRoute, kTrain),
-          profile_file_name(kRoute),
-          header_file_name(kRoute, kTrain),
-          track_file_name(kRoute, kTrain)};
+  return {line_description_name(kRoute),       service_description_name(kRoute, kTrain), notes_name(kRoute, kTrain),
+          slowdown_order_name(kRoute, kTrain), timetable_card_name(kRoute, kTrain),      profile_file_name(kRoute),
+          header_file_name(kRoute, kTrain),    track_file_name(kRoute, kTrain)};
 }
 
 // Regular files of a folder by name, the program and links left out.

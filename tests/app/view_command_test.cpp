@@ -86,21 +86,27 @@ TEST_F(ViewOfTheEmbeddedScenario, BrokenInputGetsAPageWhenItCanBeDrawnAndNoneWhe
     bool page;
     const char* in_data;  // text the page's data must hold
   } cases[] = {
-      {"unknown cell kind", [](const fs::path& d) {
+      {"unknown cell kind",
+       [](const fs::path& d) {
          std::string b = read_file(d / kTrack);
          b[1500] = 9;
          write_file(d / kTrack, b);
-       }, kExitRecordedError, true, "cell 100 has unknown kind 9"},
+       },
+       kExitRecordedError, true, "cell 100 has unknown kind 9"},
       {"no profile file", [](const fs::path& d) { fs::remove(d / kProfile); }, kExitOk, true, "no profile file"},
-      {"profile cut short", [](const fs::path& d) {
+      {"profile cut short",
+       [](const fs::path& d) {
          std::string b = read_file(d / kProfile);
          b.resize(b.size() - 4);
          write_file(d / kProfile, b);
-       }, kExitRecordedError, true, "the file ends at y of metre 95999"},
+       },
+       kExitRecordedError, true, "the file ends at y of metre 95999"},
       {"no track file", [](const fs::path& d) { fs::remove(d / kTrack); }, kExitFailure, false, nullptr},
-      {"no scenario at all", [](const fs::path& d) {
+      {"no scenario at all",
+       [](const fs::path& d) {
          for (const char* n : {kProfile, kHeader, kTrack}) fs::remove(d / n);
-       }, kExitFailure, false, nullptr},
+       },
+       kExitFailure, false, nullptr},
   };
   for (const Case& c : cases) {
     TempDir copy;

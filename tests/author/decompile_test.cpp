@@ -36,7 +36,8 @@ Decoded decode(const CompiledBytes& b) {
   Decoded d;
   d.header = decode_header(b.header, "header", findings);
   d.cells = decode_track(b.track, "track", findings);
-  if (b.has_profile) d.plan = decode_profile(b.profile, *d.header.route_length() + kTrackBeyondRoute, "profile", findings);
+  if (b.has_profile)
+    d.plan = decode_profile(b.profile, *d.header.route_length() + kTrackBeyondRoute, "profile", findings);
   EXPECT_TRUE(findings.empty());
   return d;
 }
@@ -64,7 +65,10 @@ TEST(Decompile, EmbeddedScenarioCompilesBackToTheSameBytes) {
   write_scenario_documents(model, files);
   memorizza_percorso(model, 1, files, files);
   ASSERT_EQ(model.ErrorCode, 0);
-  const CompiledBytes original{"ORSEA_MONTELBA", "RX17", true, files.files[profile_file_name("ORSEA_MONTELBA")],
+  const CompiledBytes original{"ORSEA_MONTELBA",
+                               "RX17",
+                               true,
+                               files.files[profile_file_name("ORSEA_MONTELBA")],
                                files.files[header_file_name("ORSEA_MONTELBA", "RX17")],
                                files.files[track_file_name("ORSEA_MONTELBA", "RX17")]};
   Descriptions d;
@@ -99,7 +103,8 @@ TEST(Decompile, RandomDescriptionsRoundTrip) {
       ++clean;
       clean_identical += r.identical() ? 1 : 0;
       EXPECT_TRUE(r.identical()) << "seed " << seed << listed(r) << "\n--- line\n"
-                                 << generated.line << "\n--- service\n" << generated.service << "\n--- decompiled service\n"
+                                 << generated.line << "\n--- service\n"
+                                 << generated.service << "\n--- decompiled service\n"
                                  << d.service;
     } else {
       ++with_error;
@@ -119,10 +124,13 @@ TEST(Decompile, CurveRunsNameClassSideAndExtent) {
     int curve_class;
     char side;
   };
-  const Case cases[] = {{"curvas1, 1000, 300", 1, 's'}, {"curvad4, 1000, 300", 4, 'd'}, {"curvaS6, 1000, 300", 6, 's'},
+  const Case cases[] = {{"curvas1, 1000, 300", 1, 's'},
+                        {"curvad4, 1000, 300", 4, 'd'},
+                        {"curvaS6, 1000, 300", 6, 's'},
                         {"curva2D, 1000, 300", 2, 'd'}};
   for (const Case& c : cases) {
-    const std::string line = "[generale]\r\nlunghezza percorso, 5000\r\n[curve]\r\n" + std::string(c.line) + "\r\n[fine]\r\n";
+    const std::string line =
+        "[generale]\r\nlunghezza percorso, 5000\r\n[curve]\r\n" + std::string(c.line) + "\r\n[fine]\r\n";
     const Decoded decoded = decode(compile_bytes({line, "[generale]\r\n[fine]\r\n"}));
     std::int32_t unexplained = 0;
     const auto runs = curve_runs(decoded.plan, unexplained);

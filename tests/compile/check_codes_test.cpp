@@ -31,9 +31,9 @@ TEST(CheckCodes, KnownValues) {
     std::int16_t og;
     std::int32_t st;
   } cases[] = {
-      {"RX17", "ORSEA_MONTELBA", 2509, 32786},   // st above 32767: kept in 32 bits
-      {"", "", 2583, 34355},                     // the filler alone, without its 26th letter
-      {"rx17", "orsea_montelba", 2509, 32786},   // case does not matter
+      {"RX17", "ORSEA_MONTELBA", 2509, 32786},  // st above 32767: kept in 32 bits
+      {"", "", 2583, 34355},                    // the filler alone, without its 26th letter
+      {"rx17", "orsea_montelba", 2509, 32786},  // case does not matter
       {"Rx17", "Orsea_Montelba", 2509, 32786},
   };
   for (const auto& c : cases) {

@@ -91,7 +91,7 @@ TEST(ProfileFile, TaggedValuesXPartThenYPart) {
   EXPECT_EQ(hex(bytes.substr(0, 10)), "02 00 00 00 02 00 00 00 05 00");
   const std::size_t y_part = 10 * 7000 - 18;
   EXPECT_EQ(hex(bytes.substr(y_part, 10)), "02 00 00 00 02 00 01 00 05 00");
-  EXPECT_EQ(hex(bytes.substr(y_part - 2, 2)), "00 00");  // x at metre E: empty, tag alone
+  EXPECT_EQ(hex(bytes.substr(y_part - 2, 2)), "00 00");                     // x at metre E: empty, tag alone
   EXPECT_EQ(hex(bytes.substr(y_part + 10, 8)), "00 00 00 00 00 00 00 40");  // y at metre 2 = 2.0
 }
 

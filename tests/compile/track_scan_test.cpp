@@ -59,9 +59,8 @@ using Cells = std::vector<std::int32_t>;
 
 bool same_cell(const TrackCell& a, const TrackCell& b) {
   return a.kind == b.kind && a.value1 == b.value1 && a.value2 == b.value2 && a.value3 == b.value3 &&
-         a.value4 == b.value4 && a.signalTime == b.signalTime && a.approach == b.approach &&
-         a.scenery == b.scenery && a.speedLimit == b.speedLimit && a.gradient == b.gradient &&
-         a.adhesion == b.adhesion;
+         a.value4 == b.value4 && a.signalTime == b.signalTime && a.approach == b.approach && a.scenery == b.scenery &&
+         a.speedLimit == b.speedLimit && a.gradient == b.gradient && a.adhesion == b.adhesion;
 }
 
 // ---- Rule A: signals before a warning point --------------------------------
@@ -72,13 +71,13 @@ TEST(TrackScanSignalsBeforeWarning, ExamineTheTwentyCellsBeforeTheWarningPointDo
     std::int32_t signal;
     Cells expected;
   } cases[] = {
-      {3, 2, {}},          // a warning point in cell 3 examines nothing
-      {4, 3, {2}},         // cell 3 is the lowest examined
-      {10, 2, {}},         // cell 2 never is
-      {30, 29, {28}},      // the cell just before the warning point
-      {30, 10, {9}},       // c − 20
-      {30, 9, {}},         // c − 21 is out of range
-      {30, 31, {}},        // signals after the warning point are not this rule's
+      {3, 2, {}},      // a warning point in cell 3 examines nothing
+      {4, 3, {2}},     // cell 3 is the lowest examined
+      {10, 2, {}},     // cell 2 never is
+      {30, 29, {28}},  // the cell just before the warning point
+      {30, 10, {9}},   // c − 20
+      {30, 9, {}},     // c − 21 is out of range
+      {30, 31, {}},    // signals after the warning point are not this rule's
   };
   for (const auto& c : cases) {
     Track t;
@@ -102,7 +101,7 @@ TEST(TrackScanSignalsBeforeWarning, TreatEverySignalInRange) {
 TEST(TrackScanSignalsBeforeWarning, PlaceOnAFreeCellOrLowerAnExistingMarker) {
   struct Case {
     const char* name;
-    std::uint8_t before_kind;   // cell d − 1
+    std::uint8_t before_kind;  // cell d − 1
     std::int16_t before_value;
     std::uint8_t two_before_kind;  // cell d − 2
     std::int16_t two_before_value;
@@ -144,7 +143,7 @@ TEST(TrackScanSignalsBeforeWarning, ErrorDoesNotStopTheScan) {
   t.put(33, kCountdown, 1);  // nothing usable before the signal in 35: error 11
   t.put(25, kSignal, 43);    // later signals of the same warning point still get theirs
   t.put(90, kWarning, 60);
-  t.put(80, kSignal, 43);    // and so do those of later warning points
+  t.put(80, kSignal, 43);  // and so do those of later warning points
   t.scan();
   EXPECT_EQ(t.model.ErrorCode, 11);
   EXPECT_EQ(t.markers(), (Cells{24, 79}));
@@ -157,13 +156,7 @@ TEST(TrackScanBeforeSlowdown, GroupsDependOnTheStartCell) {
     std::int32_t start;
     Cells expected;
   } cases[] = {
-      {7, {}},
-      {8, {3}},
-      {13, {8}},
-      {14, {3, 9}},
-      {20, {9, 15}},
-      {21, {3, 10, 16}},
-      {60, {42, 49, 55}},
+      {7, {}}, {8, {3}}, {13, {8}}, {14, {3, 9}}, {20, {9, 15}}, {21, {3, 10, 16}}, {60, {42, 49, 55}},
   };
   for (const auto& c : cases) {
     Track t;
@@ -417,7 +410,12 @@ TEST(CompleteTrack, TakenReservedSlotEndsTheRun) {
     void (*take)(ScenarioModel&);
     int code;
   } cases[] = {
-      {"signal at position 0", [](ScenarioModel& m) { m.cell(1).kind = 1; m.cell(1).value1 = 43; }, 1250},
+      {"signal at position 0",
+       [](ScenarioModel& m) {
+         m.cell(1).kind = 1;
+         m.cell(1).value1 = 43;
+       },
+       1250},
       {"entry 85 set1a", [](ScenarioModel& m) { m.ScenarioHeader[85].set1a = 1; }, 1250},
       {"cell 1 value2", [](ScenarioModel& m) { m.cell(1).value2 = 11; }, 1251},
       {"entry 85 timeOfDay", [](ScenarioModel& m) { m.ScenarioHeader[85].timeOfDay = 7; }, 1251},

@@ -5,9 +5,9 @@
 #include <bit>
 #include <cmath>
 
-#include "decode/cell_description.h"
 #include "compile/check_codes.h"
 #include "compile/compiled_files.h"
+#include "decode/cell_description.h"
 #include "decode/plan_summary.h"
 #include "model/memory_files.h"
 

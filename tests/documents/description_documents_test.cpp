@@ -22,9 +22,7 @@ struct Written {
   }
 };
 
-std::vector<std::string> line_description() {
-  return testing::crlf_lines(document_bytes(line_description_buffer()));
-}
+std::vector<std::string> line_description() { return testing::crlf_lines(document_bytes(line_description_buffer())); }
 std::vector<std::string> service_description() {
   return testing::crlf_lines(document_bytes(service_description_buffer()));
 }
@@ -75,9 +73,12 @@ TEST(LineDescription, SectionsStandOnTheirLinesAndHoldTheirEntries) {
     const char* header;
     const char* entry_prefix;
     std::size_t entries;
-  } sections[] = {{0, "[generale]", "", 8},        {9, "[curve]", "curva", 21},
-                  {31, "[pendenze]", "pendenza,", 13}, {45, "[montagne]", "montagna,", 9},
-                  {55, "[cartelli]", "indicatori_vmax,", 12}, {68, "[indicazioni]", "cartello_indicatore,", 10},
+  } sections[] = {{0, "[generale]", "", 8},
+                  {9, "[curve]", "curva", 21},
+                  {31, "[pendenze]", "pendenza,", 13},
+                  {45, "[montagne]", "montagna,", 9},
+                  {55, "[cartelli]", "indicatori_vmax,", 12},
+                  {68, "[indicazioni]", "cartello_indicatore,", 10},
                   {79, "[fine]", "", 0}};
   for (const auto& s : sections) {
     EXPECT_EQ(lines[s.at], s.header);
@@ -118,11 +119,16 @@ TEST(LineDescription, SignsCarryOneToThreeBoardLinesWithTheirFixedGroups) {
     std::size_t groups;
     const char* last_group;  // "" when the last group is a name of ours
   } cases[] = {
-      {30150, "(Galleria   )", 2, ""},      {35900, "(Galleria    )", 2, ""},
-      {41700, "(Galleria)", 2, ""},         {45650, "(Galleria   )", 3, "(9200 mt.   )"},
-      {47150, "(", 1, ""},                  {56800, "(GALLERIA  )", 3, ""},
-      {64000, "(GALLERIA  )", 2, ""},       {70900, "(Galleria    )", 3, "(8067 mt.    )"},
-      {80800, "(Galleria  )", 3, "(6934 mt.  )"}, {88150, "(Galleria)", 2, "(Montelba)"},
+      {30150, "(Galleria   )", 2, ""},
+      {35900, "(Galleria    )", 2, ""},
+      {41700, "(Galleria)", 2, ""},
+      {45650, "(Galleria   )", 3, "(9200 mt.   )"},
+      {47150, "(", 1, ""},
+      {56800, "(GALLERIA  )", 3, ""},
+      {64000, "(GALLERIA  )", 2, ""},
+      {70900, "(Galleria    )", 3, "(8067 mt.    )"},
+      {80800, "(Galleria  )", 3, "(6934 mt.  )"},
+      {88150, "(Galleria)", 2, "(Montelba)"},
   };
   for (std::size_t i = 0; i < signs.size(); ++i) {
     const auto& c = cases[i];

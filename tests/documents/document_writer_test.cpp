@@ -40,9 +40,9 @@ TEST(DocumentWriter, ReplacesOrCreatesFilesInARealDirectory) {
 }
 
 TEST(DocumentWriter, StopsOnlyAtALineThatIsExactlyTheEndMarker) {
-  const DocumentBuffer b = buffer_of({"riferimento fine del file, e oltre", " riferimento fine del file",
-                                      "riferimento fine del file ", "Riferimento fine del file",
-                                      "riferimento fine del file", "never written"});
+  const DocumentBuffer b =
+      buffer_of({"riferimento fine del file, e oltre", " riferimento fine del file", "riferimento fine del file ",
+                 "Riferimento fine del file", "riferimento fine del file", "never written"});
   MemoryFiles files;
   ScenarioModel model;
   write_document(model, files, "doc.txt", b);

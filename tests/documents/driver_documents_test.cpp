@@ -109,12 +109,12 @@ TEST(SlowdownOrder, IsWrittenExactly) {
       " |   |  nessun rallentamento      |            |          |         |            |",
   };
   expected.insert(expected.end(), 24, kOrderBlankRow);
-  expected.insert(expected.end(), {kOrderRule, "", "              Prescrizioni specifiche",
-                                   " A - Da rispettare con tutto il treno (per i treni viaggiatori)",
-                                   " B - Interessa anche la stazione di.......",
-                                   " D - Rallentamneto N. ... e N. ...  sono contigui",
-                                   " C - Da rispettare dalle ore ....  alle ore ..... di tutti",
-                                   "     i giorni esclusi i seguenti:........."});
+  expected.insert(
+      expected.end(),
+      {kOrderRule, "", "              Prescrizioni specifiche",
+       " A - Da rispettare con tutto il treno (per i treni viaggiatori)", " B - Interessa anche la stazione di.......",
+       " D - Rallentamneto N. ... e N. ...  sono contigui",
+       " C - Da rispettare dalle ore ....  alle ore ..... di tutti", "     i giorni esclusi i seguenti:........."});
   ASSERT_EQ(expected.size(), 46u);
   const auto lines = lines_of(slowdown_order_buffer());
   ASSERT_EQ(lines.size(), 46u);

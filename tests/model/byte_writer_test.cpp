@@ -35,11 +35,12 @@ std::string written_with_buffer(std::size_t buffer_size) {
 
 TEST(ByteWriter, FieldsAreLittleEndianAndGapless) {
   const std::string one_record = written_with_buffer(1 << 16).substr(0, 39);
-  const std::string expected("\xAB\x02\x01\xFE\xFF\x3E\xFE\xFF\xFF"
-                             "\x00\x00\x00\x00\x00\x00\xF0\x3F"
-                             "\x0B\x0A\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E"
-                             "\x05\x00ORSEA",
-                             39);
+  const std::string expected(
+      "\xAB\x02\x01\xFE\xFF\x3E\xFE\xFF\xFF"
+      "\x00\x00\x00\x00\x00\x00\xF0\x3F"
+      "\x0B\x0A\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E"
+      "\x05\x00ORSEA",
+      39);
   EXPECT_EQ(one_record, expected);
 }
 

@@ -11,16 +11,24 @@ namespace {
 // Every code the compiler records has a meaning of its own for the
 // messages; a code added without one would print "unknown error".
 TEST(ErrorMeaning, EveryRecordedCodeHasItsOwnMeaning) {
-  const int codes[] = {err::kRouteTooLong, err::kMarkerNotMultiple, err::kRepetitionStart, err::kRepetitionEnd,
-                       err::kRepetitionCodes, err::kBoardCellTaken, err::kAbbattimentoCellTaken,
-                       err::kStationPosition, err::kStationLength, err::kStationTableFull, err::kSignalMarker,
-                       err::kSlowdownApproachMarker, err::kSlowdownMarker, err::kNotOnTrack, err::kSignalCellTaken,
-                       err::kWarningCellTaken, err::kStartCellTaken, err::kEndCellTaken, err::kCountdownCellTaken,
-                       err::kSpeedBoardCellTaken, err::kStationSpacing, err::kStationEndMarker, err::kReadFailure,
-                       err::kNoLineDescription, err::kNoGeneralSection, err::kCurve, err::kReservedFixedSlot,
-                       err::kReservedCheckSlot, err::kMountainTableFull, err::kMountainBeyondTrack,
-                       err::kNegativeLinePosition, err::kPlanBeyondTable, err::kBoardTableFull,
-                       err::kSlowdownBeyondTrack, err::kStationBeyondTrack, err::kNegativeServicePosition};
+  const int codes[] = {err::kRouteTooLong,          err::kMarkerNotMultiple,
+                       err::kRepetitionStart,       err::kRepetitionEnd,
+                       err::kRepetitionCodes,       err::kBoardCellTaken,
+                       err::kAbbattimentoCellTaken, err::kStationPosition,
+                       err::kStationLength,         err::kStationTableFull,
+                       err::kSignalMarker,          err::kSlowdownApproachMarker,
+                       err::kSlowdownMarker,        err::kNotOnTrack,
+                       err::kSignalCellTaken,       err::kWarningCellTaken,
+                       err::kStartCellTaken,        err::kEndCellTaken,
+                       err::kCountdownCellTaken,    err::kSpeedBoardCellTaken,
+                       err::kStationSpacing,        err::kStationEndMarker,
+                       err::kReadFailure,           err::kNoLineDescription,
+                       err::kNoGeneralSection,      err::kCurve,
+                       err::kReservedFixedSlot,     err::kReservedCheckSlot,
+                       err::kMountainTableFull,     err::kMountainBeyondTrack,
+                       err::kNegativeLinePosition,  err::kPlanBeyondTable,
+                       err::kBoardTableFull,        err::kSlowdownBeyondTrack,
+                       err::kStationBeyondTrack,    err::kNegativeServicePosition};
   std::set<std::string> meanings;
   for (const int code : codes) {
     const std::string meaning = error_meaning(code);

@@ -35,9 +35,10 @@ TEST(FieldReaderBlocks, FieldsStraddlingBlocksReadAsWhole) {
       "orologio,    14              12            0 \r\n";
   const std::vector<int> numbers = {11, 4, 3};
   const std::vector<std::string> expected = {
-      "segnale", "1:1", "9200", "2", "4", "0", "0", "0", "2", "2", "0", "0", "215",
-      "cartello lungo con   spazi", "2:3", "-2147483648", "17", "0", "0",
-      "orologio", "3:1", "14", "12", "0", "end"};
+      "segnale", "1:1",         "9200", "2",  "4", "0",        "0",
+      "0",       "2",           "2",    "0",  "0", "215",      "cartello lungo con   spazi",
+      "2:3",     "-2147483648", "17",   "0",  "0", "orologio", "3:1",
+      "14",      "12",          "0",    "end"};
   EXPECT_EQ(read_entries(std::make_unique<StringSource>(text), numbers), expected);
   for (std::size_t block : {1u, 2u, 3u, 5u, 8u}) {
     EXPECT_EQ(read_entries(std::make_unique<StringSource>(text, block), numbers), expected) << "blocks of " << block;

@@ -102,7 +102,7 @@ TEST(FieldReader, ReadingPastTheEndIsARunTimeFailure) {
 }
 
 TEST(FieldReader, UnreadableNumbersAreRunTimeFailures) {
-  const char* bad[] = {"abc", "12abc", "1.5", "-", "+", "2147483648", "-2147483649", "99999999999999999999999",
+  const char* bad[] = {"abc",  "12abc", "1.5", "-", "+", "2147483648", "-2147483649", "99999999999999999999999",
                        "0x10", "\"12\""};
   for (const char* text : bad) {
     FieldReader r = reader_over(std::string(text) + ",1\r\n");

@@ -31,8 +31,9 @@ TEST(KeywordSuggestions, MisspeltKeywordsOfEachRegionAreRecognised) {
 }
 
 TEST(KeywordSuggestions, SectionNamesNumbersAndOtherWordsAreLeftAlone) {
-  const char* fields[] = {"[pendenze]", "[montagne]", "[segnali]", "[stazioni]", "[rallentamenti]", "[fine]",
-                          "1250", "", "~{|}", "ORSEA", "MONTELBA", "(Galleria)(Montelba)", "commento libero"};
+  const char* fields[] = {
+      "[pendenze]", "[montagne]", "[segnali]", "[stazioni]", "[rallentamenti]",      "[fine]",         "1250",
+      "",           "~{|}",       "ORSEA",     "MONTELBA",   "(Galleria)(Montelba)", "commento libero"};
   for (const char* f : fields) {
     EXPECT_FALSE(suggest_keyword(KeywordRegion::LineFree, f).has_value()) << f;
     EXPECT_FALSE(suggest_keyword(KeywordRegion::Service, f).has_value()) << f;

@@ -22,8 +22,13 @@ TEST(LineGeneralRegion, RouteLengthSizesTheTrack) {
     std::int32_t cells;  // 0 = refused, nothing allocated
     int error;
   } cases[] = {
-      {1000000, 20141, 0}, {89000, 1921, 0}, {0, 141, 0}, {25, 141, 0}, {75, 143, 0},
-      {1000001, 0, err::kRouteTooLong}, {-1, 0, err::kNegativeLinePosition},
+      {1000000, 20141, 0},
+      {89000, 1921, 0},
+      {0, 141, 0},
+      {25, 141, 0},
+      {75, 143, 0},
+      {1000001, 0, err::kRouteTooLong},
+      {-1, 0, err::kNegativeLinePosition},
   };
   for (const auto& c : cases) {
     LineFixture f;
@@ -110,8 +115,8 @@ TEST(LineGeneralRegion, SectionNamesEndTheRegionUnlessHyphenated) {
   EXPECT_EQ(upper.model.ScenarioHeader[81].areaStart, 0);
   // " -[nota]" does not; the hyphen rule hands over the next field, which is read as a keyword.
   LineFixture hyphen;
-  hyphen.read(crlf({"[generale]", "lunghezza percorso, 5000", " -[nota]", "progressiva uno, 1000, 0, 0", "[curve]",
-                    "[fine]"}));
+  hyphen.read(
+      crlf({"[generale]", "lunghezza percorso, 5000", " -[nota]", "progressiva uno, 1000, 0, 0", "[curve]", "[fine]"}));
   EXPECT_EQ(hyphen.model.ScenarioHeader[81].areaStart, 1000);
 }
 
@@ -225,17 +230,15 @@ TEST(LineErrors, FreeRegionErrorsAndTheirFollowUp) {
       {"board off the track", "cartello_indicatore, 96000, (x)\r\n", err::kNotOnTrack, LineOutcome::ReadService},
       {"negative gradient", "pendenza, -50, 5\r\n", err::kNegativeLinePosition, LineOutcome::ReadService},
       {"negative mountain", "montagna, -5000, 100, 2\r\n", err::kNegativeLinePosition, LineOutcome::ReadService},
-      {"negative board", "cartello_indicatore, -100, (x)\r\n", err::kNegativeLinePosition,
-       LineOutcome::ReadService},
+      {"negative board", "cartello_indicatore, -100, (x)\r\n", err::kNegativeLinePosition, LineOutcome::ReadService},
       {"negative speed boards", "indicatori_vmax, -100, 1,1,1,0,,,,0\r\n", err::kNegativeLinePosition,
        LineOutcome::ReadService},
       {"curve without class", "curvad, 1000, 100\r\n", err::kCurve, LineOutcome::Stop},
-      {"board on a board", "cartello_indicatore, 25, (a)\r\ncartello_indicatore, 75, (b)\r\n",
-       err::kBoardCellTaken, LineOutcome::Stop},
+      {"board on a board", "cartello_indicatore, 25, (a)\r\ncartello_indicatore, 75, (b)\r\n", err::kBoardCellTaken,
+       LineOutcome::Stop},
       {"speed boards on a board", "cartello_indicatore, 2000, (a)\r\nindicatori_vmax, 2000, 1,1,1,0,,,,0\r\n",
        err::kSpeedBoardCellTaken, LineOutcome::Stop},
-      {"mountain beyond the track", "montagna, 95000, 96100, 2\r\n", err::kMountainBeyondTrack,
-       LineOutcome::Stop},
+      {"mountain beyond the track", "montagna, 95000, 96100, 2\r\n", err::kMountainBeyondTrack, LineOutcome::Stop},
   };
   for (const auto& c : cases) {
     LineFixture f(1);
@@ -258,7 +261,7 @@ TEST(LineErrors, RunTimeFailuresEndInTheFailurePath) {
       general(5000) + "pendenza, 1250, sette\r\n[fine]\r\n",
       general(5000) + "pendenza, 1250, 99999999999\r\n[fine]\r\n",
       general(5000) + "indicatori_vmax, 2000, 1700, 1, 1, 0, , , , 0\r\n[fine]\r\n",
-      general(5000) + "pendenza, 1250\r\n",  // values read past the end
+      general(5000) + "pendenza, 1250\r\n",                                             // values read past the end
       crlf({"[generale]", "sfondo uno, 1", "[curve]", "pendenza, 1250, 7", "[fine]"}),  // no route length
   };
   for (const auto& text : cases) {
@@ -362,7 +365,8 @@ TEST(LineRecorders, MountainAndSpeedBoardLinesReachTheirRecorders) {
 TEST(LineRecorders, EightyOneMountainsAreRefused) {
   LineFixture f;
   std::string text = general(89000);
-  for (int i = 0; i < 81; ++i) text += "montagna, " + std::to_string(1000 * i) + ", " + std::to_string(1000 * i + 500) + ", 2\r\n";
+  for (int i = 0; i < 81; ++i)
+    text += "montagna, " + std::to_string(1000 * i) + ", " + std::to_string(1000 * i + 500) + ", 2\r\n";
   EXPECT_EQ(f.read(text + "[fine]\r\n"), LineOutcome::Stop);
   EXPECT_EQ(f.model.ErrorCode, err::kMountainTableFull);
   EXPECT_EQ(f.model.MountainCount, 80);

@@ -26,9 +26,8 @@ TEST(CurveCurvature, ClassFromTheFirstDigitSideFromAnS) {
     const char* keyword;
     double k;
   } cases[] = {
-      {"curvas6", -0.003}, {"curvad4", 0.001},   {"curvaD4", 0.001}, {"CURVAS1", -0.0001},
-      {"curvad2", 0.0002}, {"curvad3", 0.0004}, {"curvad5", 0.002}, {"curvad 6 5", 0.002},
-      {"curvad7 1", 0.0001},
+      {"curvas6", -0.003}, {"curvad4", 0.001}, {"curvaD4", 0.001},    {"CURVAS1", -0.0001},  {"curvad2", 0.0002},
+      {"curvad3", 0.0004}, {"curvad5", 0.002}, {"curvad 6 5", 0.002}, {"curvad7 1", 0.0001},
   };
   for (const auto& c : cases) {
     const auto k = curve_curvature(c.keyword);

@@ -88,7 +88,9 @@ TEST_F(ServiceReaderTest, KeywordRecognitionFollowsTheFieldRules) {
       {"surplus fields are passed over", {"vetture, 7, 99, 98", "sabbia, 9"}, 7, 9},
       {"a surplus field holding a keyword starts an entry", {"vetture, 7, sabbia, 9"}, 7, 9},
       {"section names are not entries",
-       {"[aderenze]", "[vel_limite]", "[stazioni]", "[rallentamenti]", "[segnali]", "[codici]", "vetture, 7"}, 7, 0},
+       {"[aderenze]", "[vel_limite]", "[stazioni]", "[rallentamenti]", "[segnali]", "[codici]", "vetture, 7"},
+       7,
+       0},
       {"a line of dashes is passed over", {"-----------------", "vetture, 7"}, 7, 0},
       {"a keyword field holding a dash is not examined", {"-vetture, 7", "sabbia, 9"}, 0, 9},
       {"the third dashed field in a row is examined", {"-a, -b, -vetture, 7"}, 7, 0},
@@ -106,7 +108,8 @@ TEST_F(ServiceReaderTest, KeywordRecognitionFollowsTheFieldRules) {
 }
 
 TEST_F(ServiceReaderTest, ClockReadsTheSameWithBlanksOrCommas) {
-  for (const char* line : {"orologio,    14              12            0 ", "orologio, 14, 12, 0", "orologio,14 12,0"}) {
+  for (const char* line :
+       {"orologio,    14              12            0 ", "orologio, 14, 12, 0", "orologio,14 12,0"}) {
     SCOPED_TRACE(line);
     model.ScenarioHeader = {};
     read({line, "vetture, 3"});
@@ -144,12 +147,12 @@ TEST_F(ServiceReaderTest, TheFieldThatEndsTheFileIsNeverExamined) {
 
 TEST_F(ServiceReaderTest, UnreadableOrOversizedValuesAreRunTimeFailures) {
   const std::vector<std::string> bodies[] = {
-      {"vetture, dodici"},                  // not a number
-      {"sabbia, 40000"},                    // an integer16 field
-      {"orologio, 14, 99999, 0"},           // an integer16 field
-      {"velocita, 0, 1278"},                // 256 steps of 5 km/h do not fit a byte (tail)
-      {"velocita, 0, -5"},                  // nor do negative steps
-      {"stazione, 0, 256, 900, 0,0,0, 0,0,0, 0,0,0, 0, 14,0,0, A"},  // kind is a byte
+      {"vetture, dodici"},                                             // not a number
+      {"sabbia, 40000"},                                               // an integer16 field
+      {"orologio, 14, 99999, 0"},                                      // an integer16 field
+      {"velocita, 0, 1278"},                                           // 256 steps of 5 km/h do not fit a byte (tail)
+      {"velocita, 0, -5"},                                             // nor do negative steps
+      {"stazione, 0, 256, 900, 0,0,0, 0,0,0, 0,0,0, 0, 14,0,0, A"},    // kind is a byte
       {"stazione, 0, 2, 900, 0,0,0, 0,0,0, 0,0,0, 0, 999999,0,0, A"},  // time of day overflows 32 bits
   };
   for (const auto& body : bodies) {
@@ -468,8 +471,8 @@ class CollectingSink : public DiagnosticSink {
   void warning(const std::string& message, const SourcePlace& where) override {
     warnings.push_back({message, where.line});
   }
-  std::vector<std::pair<int, int>> errors;                 // code, line
-  std::vector<std::pair<std::string, int>> warnings;       // message, line
+  std::vector<std::pair<int, int>> errors;            // code, line
+  std::vector<std::pair<std::string, int>> warnings;  // message, line
 };
 
 TEST_F(ServiceReaderTest, ErrorsAndMisspeltKeywordsAreReportedAtTheirEntrysLine) {
@@ -539,10 +542,9 @@ TEST(ServiceReaderOverTheDocuments, ModelHoldsEveryEntryOfTheEmbeddedDocuments) 
   EXPECT_EQ(model.ScenarioHeader[15].position, 0);
   EXPECT_TRUE(model.ScenarioHeader[15].name.empty());
 
-  const int signals[] = {2800,  4000,  7000,  8200,  9200,  10400, 11500, 12650, 14250, 15650,
-                         16850, 17800, 19900, 21100, 24100, 25450, 26650, 27750, 31300, 33050,
-                         34250, 36400, 37800, 39000, 43600, 46800, 51850, 60600, 61800, 67600,
-                         68800, 73300, 77000, 78800, 83500, 85800, 87400, 88600};
+  const int signals[] = {2800,  4000,  7000,  8200,  9200,  10400, 11500, 12650, 14250, 15650, 16850, 17800, 19900,
+                         21100, 24100, 25450, 26650, 27750, 31300, 33050, 34250, 36400, 37800, 39000, 43600, 46800,
+                         51850, 60600, 61800, 67600, 68800, 73300, 77000, 78800, 83500, 85800, 87400, 88600};
   int signalCells = 0;
   int endMarkers = 0;
   for (const TrackCell& c : model.TrackArray) {
@@ -559,15 +561,16 @@ TEST(ServiceReaderOverTheDocuments, ModelHoldsEveryEntryOfTheEmbeddedDocuments) 
     int value;
   };
   // 95, 150, 180, 140, 80, 180, 150 km/h from 0, 2000, 18350, 58500, 61600, 64250, 87500 m.
-  for (const Range r : {Range{0, 39, 19}, Range{40, 366, 30}, Range{367, 1169, 36}, Range{1170, 1231, 28},
-                        Range{1232, 1284, 16}, Range{1285, 1749, 36}, Range{1750, kUpper - 3, 30},
-                        Range{kUpper - 2, kUpper, 0}}) {
+  for (const Range r :
+       {Range{0, 39, 19}, Range{40, 366, 30}, Range{367, 1169, 36}, Range{1170, 1231, 28}, Range{1232, 1284, 16},
+        Range{1285, 1749, 36}, Range{1750, kUpper - 3, 30}, Range{kUpper - 2, kUpper, 0}}) {
     for (int i = r.first; i <= r.last; ++i) {
       ASSERT_EQ(model.TrackArray[static_cast<std::size_t>(i)].speedLimit, r.value) << i;
     }
   }
   // 90, 85, 100 from 0, 34100, 59400 m.
-  for (const Range r : {Range{0, 681, 90}, Range{682, 1187, 85}, Range{1188, kUpper - 3, 100}, Range{kUpper - 2, kUpper, 0}}) {
+  for (const Range r :
+       {Range{0, 681, 90}, Range{682, 1187, 85}, Range{1188, kUpper - 3, 100}, Range{kUpper - 2, kUpper, 0}}) {
     for (int i = r.first; i <= r.last; ++i) {
       ASSERT_EQ(model.TrackArray[static_cast<std::size_t>(i)].adhesion, r.value) << i;
     }

@@ -74,8 +74,8 @@ TEST_F(ServiceRecordersTest, SignalTimeIsKeptOnlyForFirstCodeTwoAndRaisedTo101) 
     int tempo;
     int stored;
   };
-  const Case cases[] = {{2, 40, 101}, {2, 1, 101}, {2, 100, 101}, {2, 101, 101},
-                        {2, 0, 0},    {2, 300, 44}, {1, 40, 0},   {3, 215, 0}};
+  const Case cases[] = {{2, 40, 101}, {2, 1, 101},  {2, 100, 101}, {2, 101, 101},
+                        {2, 0, 0},    {2, 300, 44}, {1, 40, 0},    {3, 215, 0}};
   int position = 1000;
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "sx " << c.sx << " tempo " << c.tempo);
@@ -197,8 +197,7 @@ TEST_F(ServiceRecordersTest, SlowdownOnATakenCellIsRefusedBeforeAnyMark) {
   };
   // x = 18350, l = 1000: warning 344, start 368, end 388.
   for (const Case c : {Case{"warning point on a signal", 344, err::kWarningCellTaken},
-                       Case{"start taken", 368, err::kStartCellTaken},
-                       Case{"end taken", 388, err::kEndCellTaken}}) {
+                       Case{"start taken", 368, err::kStartCellTaken}, Case{"end taken", 388, err::kEndCellTaken}}) {
     SCOPED_TRACE(c.what);
     model.allocate_track(89000);
     model.ErrorCode = 0;
@@ -227,8 +226,7 @@ TEST_F(ServiceRecordersTest, SlowdownEndingOffTheTrackIsRefusedBeforeAnyMark) {
     int x;
     int l;
   };
-  for (const Case c : {Case{"end beyond the last cell", 90000, 10000},
-                       Case{"end before cell 0", 100, -1000},
+  for (const Case c : {Case{"end beyond the last cell", 90000, 10000}, Case{"end before cell 0", 100, -1000},
                        Case{"length that overflows 32 bits", 5000, std::numeric_limits<std::int32_t>::max()}}) {
     SCOPED_TRACE(c.what);
     model.ErrorCode = 0;

@@ -2,9 +2,9 @@
 // reports how it ended and how much memory it took at its peak.
 #pragma once
 
+#include <sys/types.h>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace sb::testing {
@@ -17,11 +17,11 @@ struct ChildOptions {
 };
 
 struct ChildResult {
-  int exit_status = -1;  // -1 when it did not exit normally
-  int signal = 0;        // the signal that ended it, if any
-  long peak_rss_kib = 0; // the child's maximum resident set
-  std::string out;       // standard output
-  std::string err;       // standard error
+  int exit_status = -1;   // -1 when it did not exit normally
+  int signal = 0;         // the signal that ended it, if any
+  long peak_rss_kib = 0;  // the child's maximum resident set
+  std::string out;        // standard output
+  std::string err;        // standard error
 };
 
 // `argv[0]` is the program's path. Standard input is /dev/null.

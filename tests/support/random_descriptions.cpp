@@ -99,8 +99,9 @@ void stations(Track& t, Random& r, std::string& s) {
     previous_end = end;
     line(s, "stazione, " + n(p) + ", " + n(kind) + ", " + n(length) + ", " + n(r.in(0, 1)) + ", " + n(r.in(0, 1)) +
                 ", " + n(flag3) + ", " + n(r.in(0, 4)) + "," + n(r.in(0, 2)) + "," + n(r.in(0, 1)) + ", " +
-                n(r.in(0, 4)) + "," + n(r.in(0, 1)) + "," + n(r.in(0, 1)) + ", " + n(r.pick(std::vector<int>{0, 1, 40, 120})) +
-                ", " + n(r.in(5, 22)) + "," + n(r.in(0, 59)) + ", " + n(r.in(0, 59)) + ", " + r.pick(kNames));
+                n(r.in(0, 4)) + "," + n(r.in(0, 1)) + "," + n(r.in(0, 1)) + ", " +
+                n(r.pick(std::vector<int>{0, 1, 40, 120})) + ", " + n(r.in(5, 22)) + "," + n(r.in(0, 59)) + ", " +
+                n(r.in(0, 59)) + ", " + r.pick(kNames));
     p = end + 350 + r.in(0, 60) * 50 + length / 2;
     p -= p % 50;
   }
@@ -176,8 +177,8 @@ RandomDescriptions random_descriptions(std::uint64_t seed) {
   for (std::int64_t cursor = r.in(0, 800); cursor < t.length - 2000;) {
     const std::int64_t s = cursor + r.in(r.chance(10) ? -100 : 0, 1500);
     const std::int64_t l = r.in(1, 900);
-    line(ln, std::string("curva") + (r.chance(50) ? "s" : "d") + n(r.in(1, 6)) + ", " + n(std::max<std::int64_t>(s, 0)) +
-                 ", " + n(l));
+    line(ln, std::string("curva") + (r.chance(50) ? "s" : "d") + n(r.in(1, 6)) + ", " +
+                 n(std::max<std::int64_t>(s, 0)) + ", " + n(l));
     cursor = std::max(cursor, s + l);
   }
 
@@ -236,7 +237,8 @@ RandomDescriptions random_descriptions(std::uint64_t seed) {
     const std::int64_t c = t.random_cell(r, r.chance(30));
     if (c < 0) continue;
     t.taken.insert(c);
-    line(sv, "abbattimento, " + n(c * 50 + r.in(-20, 20)) + ", " + n(r.pick(std::vector<int>{0, -3, 90, 180, 200, 250})));
+    line(sv,
+         "abbattimento, " + n(c * 50 + r.in(-20, 20)) + ", " + n(r.pick(std::vector<int>{0, -3, 90, 180, 200, 250})));
   }
   line(sv, "[fine]");
   return d;

@@ -2,11 +2,11 @@
 
 #include <sys/wait.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace sb::testing {
 
