@@ -8,6 +8,7 @@
 #include "app/diff_command.h"
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
+#include "app/lsp_server.h"
 #include "app/plot_command.h"
 #include "app/view_command.h"
 #include "app/platform.h"
@@ -87,6 +88,8 @@ int run_cli(int argc, char** argv) {
   dif->add_option("B", diff_b, "The other scenario")->required();
   dif->add_flag("--json", diff_json, "Print one JSON document");
 
+  auto* lsp = app.add_subcommand("lsp", "Serve the line and service descriptions to an editor (Language Server Protocol on stdin/stdout)");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -105,6 +108,7 @@ int run_cli(int argc, char** argv) {
   if (vw->parsed()) return run_view(view_paths, view_output, std::cerr);
   if (dec->parsed()) return run_decompile(decompile, std::cout, std::cerr);
   if (dif->parsed()) return run_diff(diff_a, diff_b, diff_json, std::cout, std::cerr);
+  if (lsp->parsed()) return run_lsp();
   std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff); "
                "see --help\n";
   return kExitFailure;
