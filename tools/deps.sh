@@ -8,3 +8,5 @@ set -euo pipefail
   libbenchmark-dev python3 clang clang-format libclang-rt-14-dev llvm librsvg2-bin libxml2-utils
 # The viewer page's browser tests: headless Chromium driven through WebDriver.
 "$(dirname "$0")/apt-install.sh" chromium chromium-driver python3-selenium
+# The language server's client test: headless Neovim.
+"$(dirname "$0")/apt-install.sh" neovim
