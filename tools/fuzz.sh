@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(field_reader_fuzz line_reader_fuzz service_reader_fuzz compile_fuzz compiled_reader_fuzz)
+((${#targets[@]})) || targets=(field_reader_fuzz line_reader_fuzz service_reader_fuzz compile_fuzz compiled_reader_fuzz lsp_fuzz)
 
 tools/deps.sh
 build=build-fuzz
