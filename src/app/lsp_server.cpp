@@ -120,11 +120,15 @@ std::string section_at(std::string_view text, const std::vector<std::size_t>& st
   return {};
 }
 
-std::string cell_text(const ScenarioModel& m, std::size_t index) {
+// "cell 944, 47150–47200 m: information board — ..."; the metres are where
+// the cell's object stands (a point object at (i - 1) × 50, a station's end
+// marker at (i + 1) × 50), `from` where nothing stands.
+std::string cell_text(const ScenarioModel& m, std::size_t index, std::int64_t from) {
   if (index >= m.TrackArray.size()) return "beyond the track";
   const TrackCell& c = m.TrackArray[index];
-  std::string s = "cell " + std::to_string(index) + ", " + std::to_string((index - 1) * 50) + "\u2013" +
-                  std::to_string(index * 50) + " m: " + cell_kind_name(c.kind);
+  if (c.kind != 0) from = object_position(c.kind, index);
+  std::string s = "cell " + std::to_string(index) + ", " + std::to_string(from) + "\u2013" + std::to_string(from + 50) +
+                  " m: " + cell_kind_name(c.kind);
   const auto fields = describe_cell(c, m.ScenarioHeader.data(), kHeaderEntries);
   for (std::size_t k = 0; k < fields.size(); ++k) s += (k == 0 ? " \u2014 " : ", ") + field_text(fields[k]);
   return s;
@@ -441,7 +445,23 @@ json LspServer::hover(const json& params) {
   if (point && m != nullptr && m->track_allocated()) {
     // A point object stands in cell nearest(p / 50 + 1).
     const auto cell = static_cast<std::int64_t>(std::nearbyint(static_cast<double>(*position) / 50.0 + 1.0));
-    if (cell >= 1) text += "\n\n" + cell_text(*m, static_cast<std::size_t>(cell));
+    if (cell >= 1) text += "\n\n" + cell_text(*m, static_cast<std::size_t>(cell), (cell - 1) * 50);
+  }
+  // Profiles change from cell nearest(p / 50) on.
+  const struct {
+    const char* word;
+    CellProperty property;
+  } profiles[] = {{"velocit", CellProperty::SpeedLimit},
+                  {"aderenza", CellProperty::Adhesion},
+                  {"pendenza", CellProperty::Gradient}};
+  for (const auto& pr : profiles) {
+    if (keyword.find(pr.word) == std::string::npos || m == nullptr || !m->track_allocated()) continue;
+    const auto cell = static_cast<std::int64_t>(std::nearbyint(static_cast<double>(*position) / 50.0));
+    if (cell < 0 || static_cast<std::size_t>(cell) >= m->TrackArray.size()) continue;
+    text += "\n\nfrom cell " + std::to_string(cell) + " (" + std::to_string(cell * 50) +
+            " m): " + property_name(pr.property) + " " +
+            std::to_string(property_value(m->TrackArray[cell], pr.property)) + property_unit(pr.property) +
+            " in the compiled track";
   }
   if (keyword.find("curva") != std::string::npos) {
     if (const auto k = curve_curvature(keyword)) {
@@ -464,7 +484,7 @@ json LspServer::hover(const json& params) {
       bool marker = false;
       for (std::int64_t c = e.areaStart / 50; c <= e.areaEnd / 50 + 1; ++c) {
         if (c >= 0 && static_cast<std::size_t>(c) < m->TrackArray.size() && m->TrackArray[c].kind == 10) {
-          text += "; end marker in " + cell_text(*m, static_cast<std::size_t>(c));
+          text += "; end marker in " + cell_text(*m, static_cast<std::size_t>(c), c * 50);
           marker = true;
           break;
         }
