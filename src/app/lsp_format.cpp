@@ -1,7 +1,6 @@
 #include "app/lsp_format.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 namespace sb {
@@ -52,7 +51,9 @@ bool is_number(std::string_view s) {
   std::size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
   if (i == s.size()) return false;
   for (; i < s.size(); ++i) {
-    if ((s[i] < '0' || s[i] > '9') && s[i] != ' ') return false;
+    // Numbers that blanks alone separate ("14   12   0") are one field of text
+    // to the layout, kept as written.
+    if (s[i] < '0' || s[i] > '9') return false;
   }
   return true;
 }
@@ -63,26 +64,21 @@ bool is_entry(std::string_view body) {
   return !t.empty() && t.front() != '[' && body.find(',') != std::string_view::npos;
 }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-// Lays out the entries of one run of lines (a section): entries with the
-// same keyword share their column widths; numbers are right-aligned.
+// Lays out the entries of one run of lines (a section): they share their
+// column widths; numbers are right-aligned, texts left-aligned.
 void format_block(const std::vector<Line>& lines, std::size_t from, std::size_t to, std::string& out) {
-  std::map<std::string, std::vector<std::size_t>> widths;
+  std::vector<std::size_t> w;
   std::vector<std::vector<std::string_view>> fields(to - from);
   for (std::size_t i = from; i < to; ++i) {
     if (!is_entry(lines[i].body)) continue;
     fields[i - from] = fields_of(lines[i].body);
-    auto& w = widths[lower(fields[i - from][0])];
     const auto& f = fields[i - from];
     if (w.size() < f.size()) w.resize(f.size(), 0);
-    for (std::size_t k = 0; k < f.size(); ++k) w[k] = std::max(w[k], f[k].size());
+    // A text at the end of a line (a name, a board's text) takes no room
+    // from the others: it is not padded.
+    for (std::size_t k = 0; k < f.size(); ++k) {
+      if (k + 1 < f.size() || is_number(f[k])) w[k] = std::max(w[k], f[k].size());
+    }
   }
   for (std::size_t i = from; i < to; ++i) {
     const auto& f = fields[i - from];
@@ -91,7 +87,6 @@ void format_block(const std::vector<Line>& lines, std::size_t from, std::size_t 
       out += lines[i].end;
       continue;
     }
-    const auto& w = widths[lower(f[0])];
     std::string line(f[0]);
     line += ',';
     line.append(w[0] - f[0].size(), ' ');
