@@ -31,6 +31,9 @@ constexpr int kInvalidParams = -32602;
 constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
 
+constexpr int kMaxNesting = 64;
+struct TooDeep {};
+
 std::string percent_decoded(std::string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -143,9 +146,17 @@ void LspServer::receive_fault(const std::string& fault) { reply_error(nullptr, k
 void LspServer::receive(const std::string& body) {
   json message;
   try {
-    message = json::parse(body);
+    // No message of the protocol nests deeply; a value nested without end
+    // would take the stack with it when copied or written out.
+    message = json::parse(body, [](int depth, json::parse_event_t, json&) {
+      if (depth > kMaxNesting) throw TooDeep();
+      return true;
+    });
   } catch (const json::exception& e) {
     reply_error(nullptr, kParseError, std::string("the message is not JSON: ") + e.what());
+    return;
+  } catch (const TooDeep&) {
+    reply_error(nullptr, kInvalidRequest, "the message nests deeper than " + std::to_string(kMaxNesting) + " levels");
     return;
   }
   try {
@@ -177,7 +188,8 @@ void LspServer::handle(const json& message) {
     return;
   }
   const std::string method = message["method"];
-  const json params = message.contains("params") ? message["params"] : json::object();
+  static const json no_params = json::object();
+  const json& params = message.contains("params") ? message["params"] : no_params;
   if (has_id) {
     request(message["id"], method, params);
   } else {
@@ -407,6 +419,18 @@ void LspServer::flush() {
   }
 }
 
+namespace {
+
+// A range as the client sent it, rebuilt from its four numbers: nothing of
+// the client's own JSON is echoed back, however it is nested.
+json clean_range(const json& r) {
+  auto at = [&r](const char* end, const char* what) { return r.at(end).at(what).get<int>(); };
+  return {{"start", {{"line", at("start", "line")}, {"character", at("start", "character")}}},
+          {"end", {{"line", at("end", "line")}, {"character", at("end", "character")}}}};
+}
+
+}  // namespace
+
 json LspServer::code_actions(const json& params) {
   json actions = json::array();
   Document* d = document(params);
@@ -414,12 +438,15 @@ json LspServer::code_actions(const json& params) {
   for (const json& diag : params["context"].value("diagnostics", json::array())) {
     if (!diag.contains("data") || !diag["data"].contains("replacement")) continue;
     const std::string replacement = diag["data"]["replacement"].get<std::string>();
-    json edit{{"range", diag["range"]}, {"newText", replacement}};
-    actions.push_back({{"title", "Write '" + replacement + "'"},
-                       {"kind", "quickfix"},
-                       {"diagnostics", json::array({diag})},
-                       {"isPreferred", true},
-                       {"edit", {{"changes", {{d->uri, json::array({edit})}}}}}});
+    const json range = clean_range(diag.at("range"));
+    json fixed{
+        {"range", range}, {"message", diag.value("message", "")}, {"severity", 2}, {"source", "scenario-builder"}};
+    actions.push_back(
+        {{"title", "Write '" + replacement + "'"},
+         {"kind", "quickfix"},
+         {"diagnostics", json::array({fixed})},
+         {"isPreferred", true},
+         {"edit", {{"changes", {{d->uri, json::array({{{"range", range}, {"newText", replacement}}})}}}}}});
   }
   return actions;
 }

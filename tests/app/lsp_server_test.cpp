@@ -128,6 +128,22 @@ TEST(LspProtocol, FaultyMessagesGetTheProtocolsErrorAnswers) {
   for (const auto& c : cases) EXPECT_EQ(error_code(s.call(c.message)), c.code) << c.message.dump();
 }
 
+TEST(LspProtocol, DeeplyNestedValuesAreRefusedNotEchoed) {
+  Session s;
+  s.start();
+  s.notify("textDocument/didOpen", {{"textDocument", {{"uri", "file:///d/R_linea.txt"}, {"text", "[generale]\r\n"}}}});
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  for (const std::string& params :
+       {"{\"textDocument\":{\"uri\":\"file:///d/R_linea.txt\"},\"context\":{\"diagnostics\":[{\"range\":" + deep +
+            ",\"data\":{\"replacement\":\"x\"}}]}}",
+        deep}) {
+    s.sent.clear();
+    s.server.receive("{\"jsonrpc\":\"2.0\",\"id\":8,\"method\":\"textDocument/codeAction\",\"params\":" + params + "}");
+    ASSERT_EQ(s.sent.size(), 1u);
+    EXPECT_EQ(error_code(s.sent[0]), -32600);
+  }
+}
+
 TEST(LspProtocol, ShutdownThenExitEndsWell_ExitAloneDoesNot) {
   Session s;
   s.start();
@@ -296,9 +312,8 @@ TEST(LspServerFeatures, AServiceDescriptionAloneIsCheckedAloneAndSaysSoOnce) {
   Session s;
   s.start();
   const std::string uri = "file:///d/R_T-.txt";
-  s.notify(
-      "textDocument/didOpen",
-      {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "[generale]\r\nvelocta, 0, 100\r\n[fine]\r\n"}}}});
+  s.notify("textDocument/didOpen",
+           {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", "[generale]\r\nvelocta, 0, 100\r\n[fine]\r\n"}}}});
   int told = 0;
   for (const json& m : s.sent) told += m.value("method", "") == "window/showMessage";
   EXPECT_EQ(told, 1);
