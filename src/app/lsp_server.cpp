@@ -629,8 +629,7 @@ int run_lsp() {
 #endif
   std::ios::sync_with_stdio(false);
   std::istream& in = std::cin;
-  std::ostream& out = std::cout;
-  LspServer server([&out](const std::string& body) { write_message(out, body); },
+  LspServer server([](const std::string& body) { write_message(std::cout, body); },
                    [](const std::string& path) -> std::optional<std::string> {
                      std::FILE* f = open_for_reading(path);
                      if (f == nullptr) return std::nullopt;
