@@ -9,10 +9,13 @@
 #include <io.h>
 #endif
 
+#include <filesystem>
+
 #include "app/file_system.h"
 #include "app/lsp_format.h"
 #include "app/lsp_framing.h"
 #include "app/lsp_knowledge.h"
+#include "app/utf8_paths.h"
 #include "decode/cell_description.h"
 #include "documents/cp1252.h"
 #include "reading/plan.h"
@@ -315,7 +318,8 @@ void LspServer::did_close(const json& params) {
 }
 
 // The other description of the pair: open in the editor, else on disk beside.
-std::optional<std::string> LspServer::partner_text(const Document& doc, Document** open_partner) {
+std::optional<std::string> LspServer::partner_text(const Document& doc, Document** open_partner,
+                                                   std::string* disk_partner) {
   *open_partner = nullptr;
   const ScenarioNames names = scenario_names(doc.path, doc.kind);
   const std::string dir = directory_of(doc.path);
@@ -330,8 +334,8 @@ std::optional<std::string> LspServer::partner_text(const Document& doc, Document
     }
     return read_file_(line_path);
   }
-  // A line description pairs with the one service description beside it
-  // that is open in the editor.
+  // A line description pairs with a service description of its route open
+  // in the editor from the same directory.
   const std::string prefix = dir + names.route + "_";
   for (auto& [uri, other] : documents_) {
     if (other.kind == DescriptionKind::Service && !names.route.empty() && other.path.rfind(prefix, 0) == 0 &&
@@ -340,7 +344,21 @@ std::optional<std::string> LspServer::partner_text(const Document& doc, Document
       return to_cp1252_lenient(other.text);
     }
   }
-  return std::nullopt;
+  // Else the one service description of the route on disk beside it; with
+  // several, none is taken (which one the author means is not known).
+  if (names.route.empty() || !list_directory_) return std::nullopt;
+  std::string found;
+  for (const std::string& name : list_directory_(dir)) {
+    if (description_kind(name, {}) != DescriptionKind::Service ||
+        scenario_names(name, DescriptionKind::Service).route != names.route) {
+      continue;
+    }
+    if (!found.empty()) return std::nullopt;
+    found = name;
+  }
+  if (found.empty()) return std::nullopt;
+  *disk_partner = dir + found;
+  return read_file_(dir + found);
 }
 
 void LspServer::analyse_pair(Document& doc) {
@@ -350,11 +368,14 @@ void LspServer::analyse_pair(Document& doc) {
     return;
   }
   Document* partner = nullptr;
-  const std::optional<std::string> other = partner_text(doc, &partner);
+  std::string disk_partner;
+  const std::optional<std::string> other = partner_text(doc, &partner, &disk_partner);
   doc.cp1252 = to_cp1252_lenient(doc.text);
   ScenarioNames names = scenario_names(doc.path, doc.kind);
   if (doc.kind == DescriptionKind::Line && partner != nullptr) {
     names.train = scenario_names(partner->path, partner->kind).train;
+  } else if (doc.kind == DescriptionKind::Line && !disk_partner.empty()) {
+    names.train = scenario_names(disk_partner, DescriptionKind::Service).train;
   }
   const bool line = doc.kind == DescriptionKind::Line;
   const std::string* line_text = line ? &doc.cp1252 : (other ? &*other : nullptr);
@@ -639,6 +660,15 @@ int run_lsp() {
                      std::fclose(f);
                      return bytes;
                    });
+  server.set_directory_lister([](const std::string& dir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(utf8_path(dir.empty() ? "." : dir), ec), end; !ec && it != end;
+         it.increment(ec)) {
+      names.push_back(path_utf8(it->path().filename()));
+    }
+    return names;
+  });
   while (!server.exited()) {
     // Changes already waiting are taken together before anything is analysed.
     if (server.has_pending() && in.rdbuf()->in_avail() <= 0) server.flush();

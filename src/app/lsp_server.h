@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -24,6 +25,10 @@ class LspServer {
   using ReadFile = std::function<std::optional<std::string>(const std::string& path)>;
 
   LspServer(Send send, ReadFile read_file);
+  // The names of the files in a directory: where a line description finds
+  // the service description of its route when none is open.
+  using ListDirectory = std::function<std::vector<std::string>(const std::string& directory)>;
+  void set_directory_lister(ListDirectory list) { list_directory_ = std::move(list); }
 
   // One framed message's body, or the fault that kept it from being one.
   void receive(const std::string& body);
@@ -71,11 +76,12 @@ class LspServer {
   Document* document(const nlohmann::json& params);
   void analyse_pair(Document& doc);
   void publish(Document& doc);
-  std::optional<std::string> partner_text(const Document& doc, Document** open_partner);
+  std::optional<std::string> partner_text(const Document& doc, Document** open_partner, std::string* disk_partner);
   nlohmann::json range_of(const Document& doc, int line, int column, int length) const;
 
   Send send_;
   ReadFile read_file_;
+  ListDirectory list_directory_;
   std::map<std::string, Document> documents_;
   std::set<std::string> pending_;
   PositionUnits units_ = PositionUnits::Utf16;

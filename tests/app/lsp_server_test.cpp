@@ -66,8 +66,10 @@ TEST(LspFraming, AnOversizedMessageIsSkippedNotHeld) {
 struct Session {
   std::vector<json> sent;
   std::map<std::string, std::string> disk;
+  std::vector<std::string> read;
   LspServer server{[this](const std::string& body) { sent.push_back(json::parse(body)); },
                    [this](const std::string& path) -> std::optional<std::string> {
+                     read.push_back(path);
                      auto it = disk.find(path);
                      if (it == disk.end()) return std::nullopt;
                      return it->second;
@@ -335,6 +337,28 @@ TEST(LspServerFeatures, AServiceDescriptionAloneIsCheckedAloneAndSaysSoOnce) {
   ASSERT_EQ(d.size(), 1u);
   EXPECT_EQ(d[0]["code"], 15);
   EXPECT_EQ(d[0]["range"]["start"]["line"], 1);
+}
+
+TEST(LspServerFeatures, ALineDescriptionTakesTheOneServiceDescriptionOfItsRouteBesideIt) {
+  for (const bool two : {false, true}) {
+    Session s;
+    s.disk["/d/R_T-.txt"] = "[generale]\r\n[fine]\r\n";
+    s.disk["/d/Q_T-.txt"] = "[generale]\r\n[fine]\r\n";  // another route
+    if (two) s.disk["/d/R_U-.txt"] = "[generale]\r\n[fine]\r\n";
+    s.server.set_directory_lister([&s](const std::string& dir) {
+      std::vector<std::string> names;
+      for (const auto& [path, bytes] : s.disk) {
+        if (path.rfind(dir, 0) == 0) names.push_back(path.substr(dir.size()));
+      }
+      return names;
+    });
+    s.start();
+    s.notify("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", "file:///d/R_linea.txt"}, {"text", "[generale]\r\nlunghezza percorso, 10000\r\n[fine]\r\n"}}}});
+    EXPECT_EQ(s.read, two ? std::vector<std::string>{} : std::vector<std::string>{"/d/R_T-.txt"});
+    EXPECT_TRUE(s.diagnostics_of("file:///d/R_linea.txt").empty());
+  }
 }
 
 TEST(LspServerFeatures, GarbageAndHalfTypedTextNeverBreakTheServer) {
