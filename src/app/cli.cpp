@@ -89,6 +89,8 @@ int run_cli(int argc, char** argv) {
   dif->add_flag("--json", diff_json, "Print one JSON document");
 
   auto* lsp = app.add_subcommand("lsp", "Serve the line and service descriptions to an editor (Language Server Protocol on stdin/stdout)");
+  bool lsp_stdio = true;
+  lsp->add_flag("--stdio", lsp_stdio, "Standard input and output (the only transport; accepted for clients that pass it)");
 
   try {
     app.parse(argc, argv);
