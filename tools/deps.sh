@@ -10,3 +10,5 @@ set -euo pipefail
 "$(dirname "$0")/apt-install.sh" chromium chromium-driver python3-selenium
 # `watch --serve`: the web server library.
 "$(dirname "$0")/apt-install.sh" libcpp-httplib-dev pkg-config
+# The language server's client test: headless Neovim.
+"$(dirname "$0")/apt-install.sh" neovim

@@ -25,7 +25,7 @@ else
 fi
 targets=("$@")
 ((${#targets[@]})) || targets=(field_reader_fuzz line_reader_fuzz service_reader_fuzz compile_fuzz
-  compiled_reader_fuzz inspect_report_fuzz svg_plot_fuzz decompile_fuzz)
+  compiled_reader_fuzz inspect_report_fuzz svg_plot_fuzz decompile_fuzz lsp_fuzz)
 
 tools/deps.sh
 build=build-fuzz

@@ -8,6 +8,7 @@
 #include "app/diff_command.h"
 #include "app/exit_status.h"
 #include "app/inspect_command.h"
+#include "app/lsp_server.h"
 #include "app/platform.h"
 #include "app/plot_command.h"
 #include "app/run_command.h"
@@ -104,6 +105,9 @@ int run_cli(int argc, char** argv) {
   wat->add_flag("--Werror", watch.compile.warnings_are_errors, "Treat warnings as errors");
   wat->add_flag("-q,--quiet", watch.compile.quiet, "Do not print warnings");
   wat->add_option("--serve", watch.serve, "Serve the live page on [ADDRESS:]PORT (address 127.0.0.1 unless given)");
+  auto* lsp = app.add_subcommand("lsp", "Serve the line and service descriptions to an editor (Language Server Protocol on stdin/stdout)");
+  bool lsp_stdio = true;
+  lsp->add_flag("--stdio", lsp_stdio, "Standard input and output (the only transport; accepted for clients that pass it)");
 
   try {
     app.parse(argc, argv);
@@ -127,8 +131,9 @@ int run_cli(int argc, char** argv) {
     watch.compile.profile = !watch_no_profile;
     return run_watch(watch, std::cout, std::cerr);
   }
+  if (lsp->parsed()) return run_lsp();
   std::cerr << "scenario-builder: a command is needed (export, run, compile, inspect, plot, view, decompile, diff, "
-               "watch); see --help\n";
+               "watch, lsp); see --help\n";
   return kExitFailure;
 }
 
