@@ -105,9 +105,11 @@ int run_cli(int argc, char** argv) {
   wat->add_flag("--Werror", watch.compile.warnings_are_errors, "Treat warnings as errors");
   wat->add_flag("-q,--quiet", watch.compile.quiet, "Do not print warnings");
   wat->add_option("--serve", watch.serve, "Serve the live page on [ADDRESS:]PORT (address 127.0.0.1 unless given)");
-  auto* lsp = app.add_subcommand("lsp", "Serve the line and service descriptions to an editor (Language Server Protocol on stdin/stdout)");
+  auto* lsp = app.add_subcommand(
+      "lsp", "Serve the line and service descriptions to an editor (Language Server Protocol on stdin/stdout)");
   bool lsp_stdio = true;
-  lsp->add_flag("--stdio", lsp_stdio, "Standard input and output (the only transport; accepted for clients that pass it)");
+  lsp->add_flag("--stdio", lsp_stdio,
+                "Standard input and output (the only transport; accepted for clients that pass it)");
 
   try {
     app.parse(argc, argv);
