@@ -109,8 +109,8 @@ std::string repaired_field(std::string_view field, std::string_view keyword) {
   return out;
 }
 
-Finding finding_of(const Recorded& r, const std::string* text) {
-  Finding f;
+EditorFinding finding_of(const Recorded& r, const std::string* text) {
+  EditorFinding f;
   f.error = r.error;
   f.code = r.code;
   f.message = cp1252_to_utf8(r.text);

@@ -27,7 +27,7 @@ struct ScenarioNames {
 };
 ScenarioNames scenario_names(std::string_view file_name, DescriptionKind kind);
 
-struct Finding {
+struct EditorFinding {
   int line = 0;    // 0-based; the description's first line when the reader gave no place
   int column = 0;  // 0-based character
   int length = 1;  // characters
@@ -39,8 +39,8 @@ struct Finding {
 };
 
 struct Analysis {
-  std::vector<Finding> line;
-  std::vector<Finding> service;
+  std::vector<EditorFinding> line;
+  std::vector<EditorFinding> service;
   // The model as the compiled files would be written from it.
   std::shared_ptr<const ScenarioModel> model;
 };

@@ -412,7 +412,7 @@ void LspServer::publish(Document& doc) {
     const auto& findings = doc.kind == DescriptionKind::Line ? doc.analysis->line : doc.analysis->service;
     // Lines are located once for all findings.
     const auto starts = line_starts(doc.text);
-    for (const Finding& f : findings) {
+    for (const EditorFinding& f : findings) {
       const std::string_view l =
           static_cast<std::size_t>(f.line) < starts.size() ? line_at(doc.text, starts, f.line) : std::string_view();
       json d{{"range",

@@ -214,7 +214,7 @@ std::vector<std::string> lsp_messages(const std::string& line, const std::string
   const Analysis a = analyse(&line, &service, {"ORSEA_MONTELBA", "RX17"});
   std::vector<std::string> out;
   for (const auto* list : {&a.line, &a.service}) {
-    for (const Finding& f : *list) {
+    for (const EditorFinding& f : *list) {
       const bool placed = f.line > 0 || f.column > 0 || f.code == 15;
       out.push_back(placed ? std::string(list == &a.line ? "L" : "S") + ":" + std::to_string(f.line + 1) + ":" +
                                  std::to_string(f.column + 1) + ": " + f.message
