@@ -40,7 +40,9 @@ for t in "${targets[@]}"; do
   LLVM_PROFILE_FILE="$PWD/$profiles/$t/%p-%m.profraw" "$build/fuzz/$t" "${inputs[@]}"
 done
 
-llvm-profdata merge -sparse "$profiles"/*/*.profraw -o "$build/coverage.profdata"
+# Tests that end the program on purpose (a kill, a file-size limit) can leave
+# a torn profile behind; those are skipped, not counted against the run.
+llvm-profdata merge -sparse --failure-mode=all "$profiles"/*/*.profraw -o "$build/coverage.profdata"
 objects=("$build/scenario_tests" -object "$build/scenario-builder")
 for t in "${targets[@]}"; do objects+=(-object "$build/fuzz/$t"); done
 # Only the program's own sources: not the tests, the fuzz harnesses or the
