@@ -133,40 +133,6 @@ void compare_profile(const std::string& name, const std::string& a, const std::s
   }
 }
 
-// The compiled files kept in memory, each in a buffer of the size the writer
-// announces, so a 20 MB profile is not copied as it grows.
-class CollectedFiles : public FileDoor {
- public:
-  std::map<std::string, std::string> files;
-  bool exists(const std::string& name) override { return files.count(name) != 0; }
-  std::unique_ptr<InputSource> open_input(const std::string& name) override {
-    throw FileError(name, "compiled files are only written here");
-  }
-  void remove(const std::string& name) override { files.erase(name); }
-  void replace(const std::string& name, const std::function<void(OutputSink&)>& fill) override {
-    std::string bytes;
-    Sink sink(bytes);
-    fill(sink);
-    files[name] = std::move(bytes);
-  }
-  std::string path_of(const std::string& name) const override { return name; }
-
- private:
-  class Sink : public OutputSink {
-   public:
-    explicit Sink(std::string& out) : out_(out) {}
-    void size_hint(std::uint64_t bytes) override { out_.reserve(static_cast<std::size_t>(bytes)); }
-    void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
-      const auto at = static_cast<std::size_t>(offset);
-      if (out_.size() < at + n) out_.resize(at + n);
-      std::memcpy(out_.data() + at, data, n);
-    }
-
-   private:
-    std::string& out_;
-  };
-};
-
 // The original of a compiled file: bytes in memory, or a file read through
 // a small buffer.
 struct Original {
@@ -303,7 +269,7 @@ MemoryCompile compile_in_memory(const Descriptions& d, const std::string& route,
   MemoryFiles inputs;
   inputs.files[line_description_name(route)] = d.line;
   inputs.files[service_description_name(route, train)] = d.service;
-  CollectedFiles outputs;
+  MemoryFiles outputs;
   ScenarioModel model;
   model.RouteName = route;
   model.TrainCode = train;

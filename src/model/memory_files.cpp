@@ -9,6 +9,8 @@ namespace {
 class StringSinkImpl : public OutputSink {
  public:
   explicit StringSinkImpl(std::string& out) : out_(out) {}
+  // A buffer of the announced size, so a large file is not copied as it grows.
+  void size_hint(std::uint64_t bytes) override { out_.reserve(static_cast<std::size_t>(bytes)); }
   void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
     const auto at = static_cast<std::size_t>(offset);
     if (out_.size() < at + n) out_.resize(at + n);
