@@ -144,11 +144,12 @@ EditorFinding finding_of(const Recorded& r, const std::string* text) {
   return f;
 }
 
-// The line reader alone, with the failure path memorizza_dati gives both.
-void read_line_only(ScenarioModel& model, MemoryFiles& inputs) {
-  ReadingContext context{model, inputs};
+// A reader run with the failure path memorizza_dati gives both readers: a
+// run-time failure is recorded as error 25 at its field.
+template <class Read>
+void read_guarded(ScenarioModel& model, Read read) {
   try {
-    read_line_description(context);
+    read();
   } catch (const RuntimeFailure& e) {
     const SourcePlace& at = e.where().known() ? e.where() : model.diagnostics.last_field;
     record_error(model, err::kReadFailure, at, e.cause());
@@ -159,19 +160,18 @@ void read_line_only(ScenarioModel& model, MemoryFiles& inputs) {
   }
 }
 
+// The line reader alone.
+void read_line_only(ScenarioModel& model, MemoryFiles& inputs) {
+  ReadingContext context{model, inputs};
+  read_guarded(model, [&] { read_line_description(context); });
+}
+
 void read_service_only(ScenarioModel& model, MemoryFiles& inputs) {
   ReadingContext context{model, inputs};
-  try {
+  read_guarded(model, [&] {
     model.allocate_track(kMaxRouteLength);
     read_service_description(context);
-  } catch (const RuntimeFailure& e) {
-    const SourcePlace& at = e.where().known() ? e.where() : model.diagnostics.last_field;
-    record_error(model, err::kReadFailure, at, e.cause());
-  } catch (const std::bad_alloc&) {
-    record_error(model, err::kReadFailure, model.diagnostics.last_field, "out of memory");
-  } catch (const std::length_error& e) {
-    record_error(model, err::kReadFailure, model.diagnostics.last_field, e.what());
-  }
+  });
 }
 
 }  // namespace
