@@ -1,15 +1,16 @@
 // The live page of `watch --serve`: the viewer page in a frame, the last
 // compile's diagnostics above it. Each compile arrives as a Server-Sent
-// Event; a compile that left a new scenario loads it into a second, hidden
-// frame at the view the person has now, and the frames change places once
-// it has drawn, so the map neither reloads nor flickers.
+// Event; a compile that left a new scenario hands its data to the viewer,
+// which draws it at the view the person has now, so the map neither
+// reloads nor flickers.
 (function () {
   'use strict';
 
   var frames = document.getElementById('live-frames');
   var shown = document.getElementById('live-view-0');
   var shownView = 0;  // the scenario the frame shows, counted by the good compiles; 0: none yet
-  var incoming = null;
+  var shownPlan = -1;  // the plan it shows, by the number the server gives it; -1: unknown
+  var incoming = null;  // the load under way: a frame, or true for a load in place
   var wanted = -1;
   var live = { outcome: null, shownView: -1, swaps: 0, lastSwapAt: 0, frame: function () { return shown; } };
   window.sbLive = live;
@@ -73,12 +74,62 @@
 
   function loadView(generation) {
     wanted = generation;
-    if (incoming) return;  // the frame under way fetches the newest page anyway; checked when it lands
+    if (incoming) return;  // the load under way is checked against `wanted` when it lands
+    var viewer = null;
+    try { viewer = shown.contentWindow.sbView; } catch (e) { viewer = null; }
+    if (viewer && viewer.load) loadInPlace(viewer);
+    else loadFrame();
+  }
+
+  function shownNow(version) {
+    shownView = version.view;
+    shownPlan = version.plan;
+    live.shownView = shownView;
+    live.swaps += 1;
+    live.lastSwapAt = Date.now();
+    if (live.outcome) showOutcome(live.outcome);
+  }
+
+  function afterLoad(version) {
+    incoming = null;
+    if (version) shownNow(version);
+    if (version && wanted > shownView) loadView(wanted);
+  }
+
+  function fetchJson(path) {
+    return fetch(path, { cache: 'no-store' }).then(function (r) {
+      if (!r.ok) throw new Error(path + ': ' + r.status);
+      return r.json();
+    });
+  }
+
+  // The open viewer takes the new scenario and keeps its view; the plan's
+  // levels come along only when they changed, since they are most of the data.
+  function loadInPlace(viewer) {
+    incoming = true;
+    fetchJson('/data').then(function (d) {
+      var plan = d.plan === shownPlan ? Promise.resolve(null) : fetchJson('/plan');
+      return plan.then(function (p) {
+        if (p && p.plan !== d.plan) return { view: -1, plan: shownPlan };  // a newer compile came between
+        viewer.load(d.data, p ? p.levels : null);
+        return { view: d.view, plan: d.plan };
+      });
+    }).then(function (version) {
+      if (version.view < 0) { incoming = null; loadView(wanted); } else afterLoad(version);
+    }, function () {
+      afterLoad(null);
+      setTimeout(function () { if (!incoming && wanted > shownView) loadView(wanted); }, 1000);
+    });
+  }
+
+  // The first scenario (or one after a page without a viewer) comes as a
+  // whole page, in a hidden frame at the view the person has now; the frames
+  // change places once it has drawn. Its last node names its versions.
+  function loadFrame() {
     var v = currentView();
     var frame = el('iframe', 'live-view incoming');
     frame.title = 'Scenario view';
     incoming = frame;
-    var loading = generation;
     frame.addEventListener('load', function () {
       var w = frame.contentWindow;
       if (v && w.sbView) {
@@ -89,18 +140,18 @@
       frame.classList.remove('incoming');
       frames.removeChild(shown);
       shown = frame;
-      incoming = null;
-      shownView = loading;
-      live.shownView = loading;
-      live.swaps += 1;
-      live.lastSwapAt = Date.now();
-      if (live.outcome) showOutcome(live.outcome);
-      if (wanted > loading) loadView(wanted);
+      afterLoad(pageVersion(frame.contentDocument) || { view: wanted, plan: -1 });
     });
     var hash = v ? '#map=' + [v.cx.toFixed(1), v.cy.toFixed(1), v.scale.toPrecision(6)].join(',') +
       '&d=' + Math.round(v.d0) + ',' + Math.round(v.d1) : '';
-    frame.src = '/view?v=' + generation + hash;
+    frame.src = '/view?v=' + wanted + hash;
     frames.appendChild(frame);
+  }
+
+  function pageVersion(doc) {
+    var last = doc && doc.lastChild;
+    var m = last && last.nodeType === Node.COMMENT_NODE && /^ view (\d+) plan (\d+) $/.exec(last.data);
+    return m ? { view: Number(m[1]), plan: Number(m[2]) } : null;
   }
 
   function onCompile(o) {

@@ -1,11 +1,12 @@
 // The viewer page: a map of the plan and the profiles along the track under
 // one distance cursor. Plain script, no library; everything it needs is in
 // the page's JSON (the decoded scenario and the plan at several resolutions).
+// A live page hands it a new scenario through sbView.load, and it keeps its
+// view.
 (function () {
   'use strict';
 
   var data = JSON.parse(document.getElementById('scenario-data').textContent);
-  var sc = data.scenario;
   var CELL = 50;
 
   // --- what stands along the track --------------------------------------------
@@ -25,14 +26,28 @@
   var STRIP_COLOUR = { 1: '#d0202a', 2: '#e06a00', 3: '#e06a00', 4: '#f0a040', 5: '#f5c890', 6: '#6a6a6a',
     10: '#1f5fbf', 11: '#7b4a1e', 12: '#9a9a9a', 13: '#c0c0c0', 14: '#e0b000' };
 
-  var stations = (sc.stations || []).slice().sort(function (a, b) { return a.position - b.position; });
-  var boards = sc.boards || [];
-  var cells = sc.cells || [];
-  var cellByIndex = new Map();
-  cells.forEach(function (c) { cellByIndex.set(c.cell, c); });
-  var profiles = sc.profiles || { speed_limit: [], gradient: [], adhesion: [], scenery: [] };
-  var cellCount = sc.cell_count || 0;
-  var trackEnd = Math.max(cellCount * CELL, 1);
+  // The scenario's parts; takeScenario sets them from the page's data.
+  var sc, stations, boards, cells, cellByIndex, profiles, cellCount, trackEnd, objects;
+
+  function takeScenario(scenario) {
+    sc = scenario;
+    stations = (sc.stations || []).slice().sort(function (a, b) { return a.position - b.position; });
+    boards = sc.boards || [];
+    cells = sc.cells || [];
+    cellByIndex = new Map();
+    cells.forEach(function (c) { cellByIndex.set(c.cell, c); });
+    profiles = sc.profiles || { speed_limit: [], gradient: [], adhesion: [], scenery: [] };
+    cellCount = sc.cell_count || 0;
+    trackEnd = Math.max(cellCount * CELL, 1);
+    objects = [];
+    stations.forEach(function (s) {
+      objects.push({ kind: 'station', metre: s.position, label: s.name, station: s });
+    });
+    cells.forEach(function (c) {
+      var k = CELL_KIND[c.kind];
+      if (k) objects.push({ kind: k, metre: c.position, label: labelOf(c), cell: c });
+    });
+  }
 
   function labelOf(c) {
     var d = c.decoded || {};
@@ -45,21 +60,31 @@
     }
   }
 
-  var objects = [];
-  stations.forEach(function (s) {
-    objects.push({ kind: 'station', metre: s.position, label: s.name, station: s });
-  });
-  cells.forEach(function (c) {
-    var k = CELL_KIND[c.kind];
-    if (k) objects.push({ kind: k, metre: c.position, label: labelOf(c), cell: c });
-  });
-
   // --- the plan ------------------------------------------------------------------
 
   // Each level: pieces as flat [metre, x, y, ...] arrays, cut into chunks
   // with a bounding box, so a view draws only the chunks it shows.
   var CHUNK = 128;
-  var levels = (data.plan_levels || []).map(function (level) {
+  var levels, hasPlan, fine, bounds;
+
+  function takePlan(planLevels) {
+    levels = planLevels.map(chunked);
+    hasPlan = levels.length > 0 && levels[0].chunks.length > 0;
+    // The finest level, for metre -> point: ~0.05 m from the full plan.
+    fine = { m: [], x: [], y: [], pieceEnd: [] };
+    bounds = [Infinity, Infinity, -Infinity, -Infinity];
+    if (!hasPlan) return;
+    planLevels[0].pieces.forEach(function (flat) {
+      for (var i = 0; i < flat.length; i += 3) {
+        fine.m.push(flat[i]); fine.x.push(flat[i + 1]); fine.y.push(flat[i + 2]);
+        fine.pieceEnd.push(i + 3 >= flat.length);
+        bounds[0] = Math.min(bounds[0], flat[i + 1]); bounds[1] = Math.min(bounds[1], flat[i + 2]);
+        bounds[2] = Math.max(bounds[2], flat[i + 1]); bounds[3] = Math.max(bounds[3], flat[i + 2]);
+      }
+    });
+  }
+
+  function chunked(level) {
     var chunks = [];
     level.pieces.forEach(function (flat) {
       var n = flat.length / 3;
@@ -78,21 +103,6 @@
       }
     });
     return { tolerance: level.tolerance, chunks: chunks };
-  });
-  var hasPlan = levels.length > 0 && levels[0].chunks.length > 0;
-
-  // The finest level, for metre -> point: ~0.05 m from the full plan.
-  var fine = { m: [], x: [], y: [], pieceEnd: [] };
-  var bounds = [Infinity, Infinity, -Infinity, -Infinity];
-  if (hasPlan) {
-    data.plan_levels[0].pieces.forEach(function (flat) {
-      for (var i = 0; i < flat.length; i += 3) {
-        fine.m.push(flat[i]); fine.x.push(flat[i + 1]); fine.y.push(flat[i + 2]);
-        fine.pieceEnd.push(i + 3 >= flat.length);
-        bounds[0] = Math.min(bounds[0], flat[i + 1]); bounds[1] = Math.min(bounds[1], flat[i + 2]);
-        bounds[2] = Math.max(bounds[2], flat[i + 1]); bounds[3] = Math.max(bounds[3], flat[i + 2]);
-      }
-    });
   }
 
   // The plan's point at metre m, or null where the plan has no point.
@@ -111,7 +121,7 @@
     return { x: fine.x[lo] + t * (fine.x[hi] - fine.x[lo]), y: fine.y[lo] + t * (fine.y[hi] - fine.y[lo]) };
   }
 
-  objects.forEach(function (o) { o.at = pointAt(o.metre); });
+  function placeObjects() { objects.forEach(function (o) { o.at = pointAt(o.metre); }); }
 
   // --- text --------------------------------------------------------------------
 
@@ -139,7 +149,7 @@
   var profCanvas = document.getElementById('profiles');
   var mapCtx = mapCanvas.getContext('2d');
   var profCtx = profCanvas.getContext('2d');
-  var view = { cx: 0, cy: 0, scale: 1, d0: 0, d1: trackEnd };
+  var view = { cx: 0, cy: 0, scale: 1, d0: 0, d1: 1 };
   var cursor = null;  // metre under the pointer, or pinned by a find
   var MIN_SCALE = 1e-5, MAX_SCALE = 40;  // pixels per metre
   var stats = { drawn: {}, lastDrawMs: 0, firstDrawMs: null, marker: null, level: -1 };
@@ -456,7 +466,7 @@
     { key: 'cells', name: 'cells', height: 22, strip: 'cells' }
   ];
   var bandTop = [];
-  (function () {
+  function scaleBands() {
     var top = 8;
     BANDS.forEach(function (b, i) {
       bandTop[i] = top;
@@ -472,7 +482,7 @@
       });
       if (b.max === b.min) b.max = b.min + 1;
     });
-  })();
+  }
 
   function plotWidth() { return Math.max(1, layoutSizes().prof.w - LEFT - RIGHT); }
   function dToX(d) { return LEFT + (d - view.d0) / (view.d1 - view.d0) * plotWidth(); }
@@ -858,6 +868,9 @@
     second_side_stripes: 'stripes on the second side'
   };
 
+  // What the panel shows, to show it again from a new scenario.
+  var shown = null;
+
   function show(title, rows) {
     var box = document.getElementById('details');
     box.textContent = '';
@@ -886,6 +899,7 @@
   }
 
   function showStation(s) {
+    shown = { station: s.entry };
     var rows = recordRows(s);
     cells.forEach(function (c) {
       if (c.kind === 10 && c.decoded && c.decoded.station === s.entry) rows.push(['end cell', c.cell, 'station end marker in the track']);
@@ -894,6 +908,7 @@
   }
 
   function showCell(c) {
+    shown = { cell: c.cell };
     var title = 'Cell ' + c.cell + ': ' + c.kind_name;
     var rows = recordRows(c);
     if (c.kind === 10 && c.decoded) {
@@ -920,6 +935,7 @@
   }
 
   function showTrackPoint(m) {
+    shown = { metre: m };
     var cell = Math.floor(m / CELL);
     var rows = [['metre', m, 'along the track'], ['kilometre', km(m), 'km+m']];
     var p = pointAt(m);
@@ -931,21 +947,37 @@
     show('Track at ' + km(m), rows);
   }
 
+  // After a new scenario: the same station, cell or point, if it is still there.
+  function showAgain() {
+    var was = shown, s, c;
+    if (!was) return;
+    if (was.station !== undefined && (s = stations.find(function (t) { return t.entry === was.station; }))) showStation(s);
+    else if (was.cell !== undefined && (c = cellByIndex.get(was.cell))) showCell(c);
+    else if (was.metre !== undefined && was.metre <= trackEnd) showTrackPoint(was.metre);
+    else {
+      shown = null;
+      var box = document.getElementById('details');
+      box.textContent = '';
+      box.appendChild(el('p', 'hint', 'What was shown here is no longer in the scenario.'));
+    }
+  }
+
   function showFaults() {
     var box = document.getElementById('faults');
+    box.textContent = '';
     (sc.findings || []).forEach(function (f) {
       box.appendChild(el('div', 'fault', f.file + ': offset ' + f.offset + ': ' + f.message));
     });
     (sc.notes || []).forEach(function (n) { box.appendChild(el('div', 'note', 'note: ' + n)); });
-    if (!hasPlan) {
-      var note = document.getElementById('map-note');
-      note.hidden = false;
-      note.textContent = 'The plan is missing: ' + ((sc.notes || []).join('; ') || 'the profile file holds no point') + '.';
-    }
+    var note = document.getElementById('map-note');
+    note.hidden = hasPlan;
+    note.textContent = hasPlan ? '' :
+      'The plan is missing: ' + ((sc.notes || []).join('; ') || 'the profile file holds no point') + '.';
   }
 
   function showLegend() {
     var box = document.getElementById('legend');
+    box.textContent = '';
     Object.keys(KINDS).forEach(function (k) {
       var n = objects.filter(function (o) { return o.kind === k; }).length;
       var span = el('span');
@@ -1012,14 +1044,17 @@
 
   var findBox = document.getElementById('find');
   var list = document.getElementById('find-list');
-  var seen = new Set();
-  stations.map(function (s) { return s.name; }).concat(boards.map(function (b) { return b.text; })).forEach(function (n) {
-    if (!n || seen.has(n)) return;
-    seen.add(n);
-    var opt = el('option');
-    opt.value = n;
-    list.appendChild(opt);
-  });
+  function fillFindList() {
+    list.textContent = '';
+    var seen = new Set();
+    stations.map(function (s) { return s.name; }).concat(boards.map(function (b) { return b.text; })).forEach(function (n) {
+      if (!n || seen.has(n)) return;
+      seen.add(n);
+      var opt = el('option');
+      opt.value = n;
+      list.appendChild(opt);
+    });
+  }
   findBox.addEventListener('keydown', function (e) {
     if (e.key === 'Enter') { findBox.classList.toggle('miss', !find(findBox.value)); e.preventDefault(); }
     if (e.key === 'Escape') findBox.blur();
@@ -1054,9 +1089,20 @@
 
   // --- start ----------------------------------------------------------------------
 
-  document.getElementById('title').textContent = data.title;
-  showFaults();
-  showLegend();
+  // Everything drawn from the data; `planLevels` null keeps the plan shown now.
+  function take(d, planLevels) {
+    takeScenario(d.scenario);
+    if (planLevels) takePlan(planLevels);
+    placeObjects();
+    scaleBands();
+    document.getElementById('title').textContent = d.title;
+    showFaults();
+    showLegend();
+    fillFindList();
+  }
+
+  take(data, data.plan_levels || []);
+  data = null;  // the parts hold what is needed
   if (!readHash()) {
     view.d0 = 0; view.d1 = trackEnd;
     if (hasPlan) fitBox(bounds, 30);
@@ -1084,7 +1130,15 @@
     zoomAtCentre: function (f) { var c = mapCentre(); zoomMapAt(f, c[0], c[1]); redrawNow(); },
     panBy: function (dx, dy) { view.cx += dx / view.scale; view.cy -= dy / view.scale; mapMoved(); redrawNow(); },
     fitAll: function () { fitAll(); redrawNow(); },
-    levelCount: levels.length,
+    levelCount: function () { return levels.length; },
+    // A new scenario in place of the one shown, at the same view; the plan's
+    // levels only when they changed.
+    load: function (d, planLevels) {
+      take(d, planLevels);
+      showAgain();
+      stats.loads = (stats.loads || 0) + 1;
+      redrawNow();
+    },
     stripTop: function () { return bandTop[4]; }
   };
 })();

@@ -67,6 +67,14 @@ class BoundedPool : public httplib::TaskQueue {
   bool shutdown_ = false;
 };
 
+// Sent as it is, from the shared copy: the library would otherwise
+// compress a text of megabytes on every request, which takes seconds.
+void send_shared(httplib::Response& res, std::shared_ptr<const std::string> text, const char* type) {
+  res.set_content_provider(text->size(), type, [text](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+    return sink.write(text->data() + offset, std::min(length, text->size() - offset));
+  });
+}
+
 const char* const kWaitingPage =
     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>no scenario yet</title></head>"
     "<body><p>No compile has left good files yet.</p></body></html>";
@@ -80,7 +88,7 @@ class HttpLiveServer : public LiveServer {
   ~HttpLiveServer() override;
   bool start(std::string& why) override;
   std::string url() const override;
-  void publish(const std::string& outcome_json, const std::string* view_page) override;
+  void publish(const std::string& outcome_json, const LiveScenario* scenario) override;
   void stop() override;
 
  private:
@@ -97,6 +105,9 @@ struct HttpLiveServer::State {
   std::uint64_t generation = 0;
   std::string outcome = "null";
   std::shared_ptr<const std::string> view = std::make_shared<const std::string>(kWaitingPage);
+  std::shared_ptr<const std::string> data;  // {"view": N, "plan": K, "data": {"title", "scenario"}}
+  std::shared_ptr<const std::string> plan;  // {"plan": K, "levels": [...]}
+  std::uint64_t plan_number = 0;
   std::string page;
   int streams = 0;
   bool stopping = false;
@@ -155,18 +166,22 @@ bool HttpLiveServer::start(std::string& why) {
   // Browsers ask for an icon: none, and no error in the page's console.
   server.Get("/favicon.ico", [](const httplib::Request&, httplib::Response& res) { res.status = 204; });
   server.Get("/view", [&s](const httplib::Request&, httplib::Response& res) {
-    std::shared_ptr<const std::string> page;
-    {
-      std::lock_guard<std::mutex> lock(s.mutex);
-      page = s.view;
-    }
-    // Sent as it is, from the shared copy: the library would otherwise
-    // compress a page of megabytes on every request, which takes seconds.
-    res.set_content_provider(page->size(), "text/html; charset=utf-8",
-                             [page](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                               return sink.write(page->data() + offset, std::min(length, page->size() - offset));
-                             });
+    std::lock_guard<std::mutex> lock(s.mutex);
+    send_shared(res, s.view, "text/html; charset=utf-8");
   });
+  // What an open page needs of a new compile; 404 before the first good one.
+  for (const char* path : {"/data", "/plan"}) {
+    const bool plan = path[1] == 'p';
+    server.Get(path, [&s, plan](const httplib::Request&, httplib::Response& res) {
+      std::lock_guard<std::mutex> lock(s.mutex);
+      const auto& text = plan ? s.plan : s.data;
+      if (!text) {
+        res.status = 404;
+        return;
+      }
+      send_shared(res, text, "application/json");
+    });
+  }
   server.Get("/outcome", [&s](const httplib::Request&, httplib::Response& res) {
     std::lock_guard<std::mutex> lock(s.mutex);
     res.set_content(s.outcome, "application/json");
@@ -225,11 +240,34 @@ bool HttpLiveServer::start(std::string& why) {
   return true;
 }
 
-void HttpLiveServer::publish(const std::string& outcome_json, const std::string* view_page) {
+void HttpLiveServer::publish(const std::string& outcome_json, const LiveScenario* scenario) {
+  // The texts are put together before the lock is taken: requests wait only for the swap.
+  std::shared_ptr<const std::string> data, plan;
+  if (scenario != nullptr) {
+    data = std::make_shared<const std::string>("{\"view\":" + std::to_string(scenario->view) +
+                                               ",\"plan\":" + std::to_string(scenario->plan) +
+                                               ",\"data\":" + *scenario->scenario + "}");
+    bool same_plan;
+    {
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      same_plan = state_->plan && state_->plan_number == scenario->plan;
+    }
+    if (!same_plan) {
+      plan = std::make_shared<const std::string>("{\"plan\":" + std::to_string(scenario->plan) +
+                                                 ",\"levels\":" + *scenario->levels + "}");
+    }
+  }
   {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->outcome = outcome_json;
-    if (view_page != nullptr) state_->view = std::make_shared<const std::string>(*view_page);
+    if (scenario != nullptr) {
+      state_->view = scenario->page;
+      state_->data = std::move(data);
+      if (plan) {
+        state_->plan = std::move(plan);
+        state_->plan_number = scenario->plan;
+      }
+    }
     ++state_->generation;
   }
   state_->changed.notify_all();

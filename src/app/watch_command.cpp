@@ -14,6 +14,7 @@
 #include "app/file_watcher.h"
 #include "app/live_server.h"
 #include "app/platform.h"
+#include "author/live_view.h"
 #include "author/view_page.h"
 #include "documents/cp1252.h"
 #include "model/file_names.h"
@@ -52,7 +53,7 @@ std::optional<std::string> missing_input(const CompileOptions& o) {
 }
 
 nlohmann::json outcome_json(const CompileOutcome& o, const std::string& time, long long ms, const std::string& printed,
-                            std::uint64_t generation, std::uint64_t view) {
+                            std::uint64_t generation, std::uint64_t view, std::uint64_t plan) {
   nlohmann::json diagnostics = nlohmann::json::array();
   for (const auto& d : o.diagnostics) {
     diagnostics.push_back({{"severity", d.is_error ? "error" : "warning"},
@@ -70,6 +71,7 @@ nlohmann::json outcome_json(const CompileOutcome& o, const std::string& time, lo
           {"warnings", o.warnings},
           {"ms", ms},
           {"view", view},
+          {"plan", plan},
           {"files_written", o.files_written},
           {"diagnostics", diagnostics},
           {"printed", cp1252_to_utf8(printed)}};
@@ -154,15 +156,19 @@ class Watch {
   // A compile that left files without errors gives the page a new scenario;
   // any other keeps the last good one on the map under its diagnostics.
   void publish(const CompileOutcome& o, const std::string& time, long long ms, const std::string& printed) {
-    std::optional<std::string> page;
-    if (o.files_written && o.error_code == 0 && o.errors == 0) page = view_of_compiled_files();
-    if (page) ++view_generation_;
+    std::optional<LiveScenario> scenario;
+    if (o.files_written && o.error_code == 0 && o.errors == 0) scenario = view_of_compiled_files();
+    if (scenario) {
+      view_generation_ = scenario->view;
+      plan_generation_ = scenario->plan;
+    }
     ++generation_;
-    const auto json = outcome_json(o, time, ms, printed, generation_, view_generation_);
-    server_->publish(json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace), page ? &*page : nullptr);
+    const auto json = outcome_json(o, time, ms, printed, generation_, view_generation_, plan_generation_);
+    server_->publish(json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
+                     scenario ? &*scenario : nullptr);
   }
 
-  std::optional<std::string> view_of_compiled_files() {
+  std::optional<LiveScenario> view_of_compiled_files() {
     const CompileOptions& c = options_.compile;
     const char separator = native_platform().path_separator();
     try {
@@ -170,17 +176,29 @@ class Watch {
       const CompiledNames names{c.profile ? profile_file_name(c.route_name) : std::string(),
                                 header_file_name(c.route_name, c.train_code),
                                 track_file_name(c.route_name, c.train_code)};
-      DirectoryLock lock(c.output_directory, separator);
-      const CompiledScenario s = read_compiled(files, names);
-      if (!s.track) return std::nullopt;
-      // Most saves leave the plan as it was (every save of the service
-      // description does): its levels are kept and not worked out again.
-      std::string profile = names.profile.empty() ? std::string() : read_whole(files, names.profile);
-      if (!plan_levels_ || profile != plan_profile_) {
-        plan_levels_ = view_plan_levels(s);
-        plan_profile_ = std::move(profile);
+      {
+        DirectoryLock lock(c.output_directory, separator);
+        read_whole_into(files, names.header, bytes_.header);
+        read_whole_into(files, names.track, bytes_.track);
+        if (names.profile.empty())
+          bytes_.profile.clear();
+        else
+          read_whole_into(files, names.profile, bytes_.profile);
       }
-      return view_page(s, cp1252_to_utf8(c.route_name) + " / " + cp1252_to_utf8(c.train_code), &*plan_levels_);
+      const std::string title = cp1252_to_utf8(c.route_name) + " / " + cp1252_to_utf8(c.train_code);
+      const auto frame = live_view_.show(names, bytes_, title);
+      if (!frame) return std::nullopt;
+      LiveScenario s;
+      s.view = view_generation_ + 1;
+      s.plan = frame->plan;
+      s.scenario = frame->scenario;
+      s.levels = frame->levels;
+      // The live page reads which scenario and plan a page it opened shows
+      // from its last node.
+      s.page =
+          std::make_shared<const std::string>(view_page_of(title, *frame->scenario, *frame->levels) + "<!-- view " +
+                                              std::to_string(s.view) + " plan " + std::to_string(s.plan) + " -->");
+      return s;
     } catch (const std::exception& e) {
       out_ << "scenario-builder watch: the page keeps the last scenario: " << e.what() << std::endl;
       return std::nullopt;
@@ -193,9 +211,9 @@ class Watch {
   std::unique_ptr<LiveServer> server_;
   std::uint64_t generation_ = 0;
   std::uint64_t view_generation_ = 0;
-  // The plan's levels for the page, and the profile file they come from.
-  std::optional<nlohmann::ordered_json> plan_levels_;
-  std::string plan_profile_;
+  std::uint64_t plan_generation_ = 0;
+  LiveView live_view_;
+  CompiledFileBytes bytes_;  // the last files read, kept for their storage
 };
 
 }  // namespace

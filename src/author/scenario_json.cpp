@@ -106,7 +106,16 @@ Json profiles_json(const std::vector<TrackCell>& cells) {
   return all;
 }
 
-Json plan_json(const PlanTable& plan) {
+}  // namespace
+
+std::string json_key(std::string label) {
+  for (char& c : label) {
+    if (c == ' ' || c == '/') c = '_';
+  }
+  return label;
+}
+
+Json plan_figures_json(const PlanTable& plan) {
   const PlanSummary p = summarise_plan(plan);
   return Json{{"points", p.points},
               {"first_metre", p.first_metre},
@@ -117,16 +126,7 @@ Json plan_json(const PlanTable& plan) {
               {"total_turning_degrees", p.absolute_turning}};
 }
 
-}  // namespace
-
-std::string json_key(std::string label) {
-  for (char& c : label) {
-    if (c == ' ' || c == '/') c = '_';
-  }
-  return label;
-}
-
-Json scenario_json(const CompiledScenario& s) {
+Json scenario_json(const CompiledScenario& s, const Json* plan_figures) {
   Json doc = Json::object();
   doc["valid"] = s.valid();
   if (s.header && s.header->complete()) doc["values"] = values_json(*s.header);
@@ -141,7 +141,10 @@ Json scenario_json(const CompiledScenario& s) {
     doc["cells"] = cells_json(s);
     doc["profiles"] = profiles_json(*s.track);
   }
-  if (s.plan) doc["plan"] = plan_json(*s.plan);
+  if (plan_figures != nullptr)
+    doc["plan"] = *plan_figures;
+  else if (s.plan)
+    doc["plan"] = plan_figures_json(*s.plan);
   Json findings = Json::array();
   for (const Finding& f : s.findings)
     findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});

@@ -13,8 +13,13 @@ namespace sb {
 
 // Keys in this order: valid, values, stations, boards, cell_count,
 // track_marks, cells, profiles, plan, findings, notes; a part whose file
-// is missing (or too short to read) is left out.
-nlohmann::ordered_json scenario_json(const CompiledScenario& s);
+// is missing (or too short to read) is left out. `plan_figures`, when
+// given, stands for the plan's figures: a caller that decoded the same
+// profile before keeps them and leaves `s.plan` empty.
+nlohmann::ordered_json scenario_json(const CompiledScenario& s, const nlohmann::ordered_json* plan_figures = nullptr);
+
+// What scenario_json puts under "plan".
+nlohmann::ordered_json plan_figures_json(const PlanTable& plan);
 
 // "speed limit" -> "speed_limit": labels as JSON keys.
 std::string json_key(std::string label);

@@ -83,8 +83,28 @@ Json view_data(const CompiledScenario& s, const std::string& title, const Json* 
 Json view_plan_levels(const CompiledScenario& s) { return s.plan ? levels_json(*s.plan) : Json::array(); }
 
 std::string view_page(const CompiledScenario& s, const std::string& title, const Json* plan_levels) {
-  const auto replace = Json::error_handler_t::replace;
-  const std::string data = script_safe(view_data(s, title, plan_levels).dump(-1, ' ', false, replace));
+  return view_page_of(title, view_scenario_text(s, title),
+                      view_levels_text(plan_levels != nullptr ? *plan_levels : view_plan_levels(s)));
+}
+
+std::string view_scenario_text(const CompiledScenario& s, const std::string& title, const Json* plan_figures) {
+  Json data = Json::object();
+  data["title"] = title;
+  data["scenario"] = scenario_json(s, plan_figures);
+  return script_safe(data.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+std::string view_levels_text(const Json& plan_levels) {
+  return script_safe(plan_levels.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+std::string view_page_of(const std::string& title, std::string_view scenario_text, std::string_view levels_text) {
+  // {"title":...,"scenario":{...}} gains "plan_levels" as its last key.
+  std::string data(scenario_text.substr(0, scenario_text.size() - 1));
+  data.reserve(scenario_text.size() + levels_text.size() + 16);
+  data += ",\"plan_levels\":";
+  data += levels_text;
+  data += '}';
   std::string page(view_template());
   // The marks, in the order they stand in the template.
   std::size_t from = 0;

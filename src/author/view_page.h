@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -27,5 +28,16 @@ nlohmann::ordered_json view_plan_levels(const CompiledScenario& s);
 // The page. `title` is UTF-8.
 std::string view_page(const CompiledScenario& s, const std::string& title,
                       const nlohmann::ordered_json* plan_levels = nullptr);
+
+// The page's data in two texts, for a caller that shows one compile after
+// another: the scenario, {"title": ..., "scenario": ...}, changes with every
+// compile; the plan's levels only with the profile. Both are JSON that is
+// also safe inside a script element. `plan_figures` as for scenario_json.
+std::string view_scenario_text(const CompiledScenario& s, const std::string& title,
+                               const nlohmann::ordered_json* plan_figures = nullptr);
+std::string view_levels_text(const nlohmann::ordered_json& plan_levels);
+
+// The page of those two texts: the same bytes view_page gives.
+std::string view_page_of(const std::string& title, std::string_view scenario_text, std::string_view levels_text);
 
 }  // namespace sb

@@ -253,11 +253,16 @@ void check_track(const std::vector<TrackCell>& cells, std::size_t file_size, con
 }
 
 std::string read_whole(FileDoor& files, const std::string& name) {
-  auto in = files.open_input(name);
   std::string bytes;
+  read_whole_into(files, name, bytes);
+  return bytes;
+}
+
+void read_whole_into(FileDoor& files, const std::string& name, std::string& bytes) {
+  auto in = files.open_input(name);
+  bytes.clear();
   char buf[1 << 16];
   for (std::size_t k; (k = in->read(buf, sizeof buf)) != 0;) bytes.append(buf, k);
-  return bytes;
 }
 
 CompiledScenario read_compiled(FileDoor& files, const CompiledNames& names) {

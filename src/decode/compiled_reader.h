@@ -77,5 +77,8 @@ CompiledScenario read_compiled(FileDoor& files, const CompiledNames& names);
 
 // Whole content of a file behind the door.
 std::string read_whole(FileDoor& files, const std::string& name);
+// The same into `bytes`, whose storage is reused: a caller that reads files of
+// megabytes again and again allocates them once.
+void read_whole_into(FileDoor& files, const std::string& name, std::string& bytes);
 
 }  // namespace sb

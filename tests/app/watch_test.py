@@ -273,8 +273,14 @@ def test_server(base):
     def get(path, headers=host):
         return http(port, b"GET " + path + b" HTTP/1.1\r\n" + headers + b"Connection: close\r\n\r\n")
 
-    for path in (b"/", b"/view", b"/outcome"):
+    # The data of the first good compile comes a moment after its status line.
+    deadline = time.time() + 10
+    while get(b"/data") != 200 and time.time() < deadline:
+        time.sleep(0.05)
+    for path in (b"/", b"/view", b"/outcome", b"/data", b"/plan"):
         check(get(path) == 200, "its own page %s is served" % path.decode())
+    for path in (b"/data/../plan", b"/plan/x", b"/data.json"):
+        check(get(path) in (404, 400), "a path near its data gets no data: %s" % path.decode())
     for host_line in (b"Host: localhost:%d\r\n" % port, b"Host: [::1]:%d\r\n" % port):
         check(get(b"/", host_line) == 200, "the Host %s is accepted" % host_line.strip().decode())
     for path in (b"/../secret.txt", b"/%2e%2e/secret.txt", b"/..%2fsecret.txt", b"/%2e%2e%2fsecret.txt",

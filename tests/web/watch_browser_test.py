@@ -132,6 +132,8 @@ def main():
         settle(driver)
         before = view_state(driver)
         driver.save_screenshot(os.path.join(artefacts, "watch-before-save.png"))
+        # A mark on the viewer's window: it survives only if the frame is not reloaded.
+        driver.execute_script("%s.contentWindow.sbKept = true;" % SHOWN)
         ms = save_and_measure(driver, service, service0.replace(b"VALLEROSA", b"VALLEVERDE"))
         names = driver.execute_script(
             "return Array.from(%s.contentDocument.querySelectorAll('#find-list option')).map(function (o) { return o.value; });"
@@ -144,6 +146,20 @@ def main():
               "the view stayed where it was (%s -> %s)" % (before, after))
         check(driver.execute_script("return performance.getEntriesByType('navigation').length === 1 && "
                                     "window.sbLive.swaps >= 2;"), "the live page itself was not reloaded")
+        check(driver.execute_script("return %s.contentWindow.sbKept === true;" % SHOWN),
+              "the viewer took the new scenario in place, without loading a page")
+
+        # A curve turned the other way changes the plan: the viewer gets the new one, still in place.
+        point = "var p = %s.contentWindow.sbView.pointAt(1500); return [p.x, p.y];" % SHOWN
+        old_point = driver.execute_script(point)
+        turned = line0.replace(b"curvas6,  750,  250", b"curvad6,  750,  250")
+        check(turned != line0, "the fixture has the curve the test turns")
+        save_and_measure(driver, line, turned)
+        new_point = driver.execute_script(point)
+        check(driver.execute_script("return %s.contentWindow.sbKept === true;" % SHOWN) and new_point != old_point,
+              "a changed plan reaches the open viewer (%s -> %s)" % (old_point, new_point))
+        save_and_measure(driver, line, line0)
+        check(driver.execute_script(point) == old_point, "saving the old curve brings the old plan back")
 
         # A misspelt keyword: its warning shows.
         generation = live(driver, "outcome.generation")
