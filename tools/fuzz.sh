@@ -54,8 +54,11 @@ fi
 max_len() {
   case $1 in
     compiled_reader_fuzz) echo 16384 ;;
-    # The report and the drawing cost per cell: a few hundred cells at most.
-    inspect_report_fuzz | svg_plot_fuzz) echo 8192 ;;
+    # The drawing costs per cell: a few hundred cells at most.
+    svg_plot_fuzz) echo 8192 ;;
+    # The report's JSON is some ten objects per cell: a whole header (about
+    # 3 kB) and a track of some 60 cells, every kind of cell among them.
+    inspect_report_fuzz) echo 4096 ;;
     *) echo 8192 ;;
   esac
 }
