@@ -11,14 +11,18 @@ bool is_set(const PlanTable& plan, std::size_t m) {
   return plan.tags(0)[m] != ValueTag::Empty && plan.tags(1)[m] != ValueTag::Empty;
 }
 
-// Distance from p to the segment a-b (to a when the two coincide).
-double segment_distance(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b) {
+// Squared distance from p to the segment a-b (to a when the two coincide):
+// the simplification compares distances only, and the square root (hypot
+// above all) was most of its time.
+double segment_distance2(const PlanPoint& p, const PlanPoint& a, const PlanPoint& b) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   const double len2 = dx * dx + dy * dy;
   double t = 0.0;
   if (len2 > 0.0) t = std::fmax(0.0, std::fmin(1.0, ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2));
-  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+  const double ex = p.x - (a.x + t * dx);
+  const double ey = p.y - (a.y + t * dy);
+  return ex * ex + ey * ey;
 }
 
 }  // namespace
@@ -51,19 +55,20 @@ std::vector<PlanPoint> simplify(const std::vector<PlanPoint>& piece, double tole
   keep.front() = keep.back() = 1;
   // An explicit stack: a long straight stretch would nest deep.
   std::vector<std::pair<std::size_t, std::size_t>> spans{{0, piece.size() - 1}};
+  const double tolerance2 = tolerance * tolerance;
   while (!spans.empty()) {
     const auto [a, b] = spans.back();
     spans.pop_back();
     double worst = -1.0;
     std::size_t at = a;
     for (std::size_t i = a + 1; i < b; ++i) {
-      const double d = segment_distance(piece[i], piece[a], piece[b]);
+      const double d = segment_distance2(piece[i], piece[a], piece[b]);
       if (d > worst) {
         worst = d;
         at = i;
       }
     }
-    if (worst > tolerance) {
+    if (worst > tolerance2) {
       keep[at] = 1;
       spans.emplace_back(a, at);
       spans.emplace_back(at, b);
