@@ -30,6 +30,10 @@ class ByteStream {
   }
   // Up to n bytes; fewer only at the end.
   std::size_t read_up_to(unsigned char* dst, std::size_t n);
+  // The next n bytes where they lie, when the buffer holds them all (else
+  // nullptr); skip(k) then moves past k of them.
+  const unsigned char* peek(std::size_t n) const { return static_cast<std::size_t>(end_ - cur_) >= n ? cur_ : nullptr; }
+  void skip(std::size_t k) { cur_ += k; }
   // True when no byte is left.
   bool at_end() { return cur_ == end_ && !refill(); }
 
