@@ -138,10 +138,10 @@ std::string slowdowns(Track& t, Random& r) {
 
 }  // namespace
 
-RandomDescriptions random_descriptions(std::uint64_t seed) {
+RandomDescriptions random_descriptions(std::uint64_t seed, std::int64_t longest) {
   Random r(seed * 7919 + 17);
   Track t;
-  t.length = r.chance(10) ? r.in(0, 3000) : r.in(3000, 25000);
+  t.length = r.chance(10) ? r.in(0, 3000) : r.in(3000, std::max<std::int64_t>(3000, longest));
   t.upper = nearest((t.length + 7000) / 50.0);
   RandomDescriptions d;
   std::string& ln = d.line;

@@ -16,6 +16,7 @@ struct RandomDescriptions {
   std::string service;
 };
 
-RandomDescriptions random_descriptions(std::uint64_t seed);
+// Nine routes in ten are 3,000 m to `longest` long, the rest shorter.
+RandomDescriptions random_descriptions(std::uint64_t seed, std::int64_t longest = 25000);
 
 }  // namespace sb::testing
