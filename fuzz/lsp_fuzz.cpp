@@ -1,8 +1,8 @@
 // The language server fed message sequences. The first byte picks the form:
 // even, the input is the wire itself (framed or not, JSON or not); odd, the
 // rest is a description opened in the editor, then edited and asked about at
-// places the input's bytes choose (four changes to a question). Whatever the bytes, the server must answer
-// and end normally.
+// places the input's bytes choose (four changes to a question). Whatever the
+// bytes, the server must answer and end normally.
 #include <cstddef>
 #include <cstdint>
 #include <nlohmann/json.hpp>
