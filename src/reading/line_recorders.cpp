@@ -67,7 +67,13 @@ void progressive_ordina(ScenarioModel& model) {
   const auto order = marker_order(triple_of(h[81]), triple_of(h[82]), triple_of(h[83]));
   for (int i = 0; i < 3; ++i) store_triple(h[81 + i], order[static_cast<std::size_t>(i)]);
   for (int i = 81; i <= 83; ++i) {
-    if (h[i].position == 1) h[i].areaEnd += 100;
+    if (h[i].position != 1) continue;
+    // The raised value is stored in 32 bits like the one read; one that
+    // leaves them is a run-time failure of the reading, not a wrapped value.
+    if (h[i].areaEnd > std::numeric_limits<std::int32_t>::max() - 100) {
+      throw RuntimeFailure("kilometre marker value " + std::to_string(h[i].areaEnd) + " is too large to add 100 to");
+    }
+    h[i].areaEnd += 100;
   }
 }
 

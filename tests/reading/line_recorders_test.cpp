@@ -63,6 +63,20 @@ TEST(ProgressiveOrdina, OrdersMarkersByPositionOrByValue) {
   }
 }
 
+TEST(ProgressiveOrdina, AFlagThatRaisesAValuePast32BitsIsARunTimeFailure) {
+  // Found by line_reader_fuzz: marker value 2147483647 with flag 1.
+  for (const std::int32_t value : {2147483547, 2147483548, 2147483647}) {
+    ScenarioModel m;
+    put(m, 81, {2000, value, 1});
+    if (value <= 2147483547) {
+      progressive_ordina(m);
+      EXPECT_EQ(got(m, 81), (Triple{2000, 2147483647, 1}));
+    } else {
+      EXPECT_THROW(progressive_ordina(m), RuntimeFailure) << value;
+    }
+  }
+}
+
 ScenarioModel model_with_route(std::int32_t length) {
   ScenarioModel m;
   m.allocate_track(length);
