@@ -72,19 +72,18 @@ void replace_mark(std::string& page, std::size_t& from, std::string_view mark, c
 
 }  // namespace
 
-Json view_data(const CompiledScenario& s, const std::string& title, const Json* plan_levels) {
+Json view_data(const CompiledScenario& s, const std::string& title) {
   Json data = Json::object();
   data["title"] = title;
   data["scenario"] = scenario_json(s);
-  data["plan_levels"] = plan_levels != nullptr ? *plan_levels : view_plan_levels(s);
+  data["plan_levels"] = view_plan_levels(s);
   return data;
 }
 
 Json view_plan_levels(const CompiledScenario& s) { return s.plan ? levels_json(*s.plan) : Json::array(); }
 
-std::string view_page(const CompiledScenario& s, const std::string& title, const Json* plan_levels) {
-  return view_page_of(title, view_scenario_text(s, title),
-                      view_levels_text(plan_levels != nullptr ? *plan_levels : view_plan_levels(s)));
+std::string view_page(const CompiledScenario& s, const std::string& title) {
+  return view_page_of(title, view_scenario_text(s, title), view_levels_text(view_plan_levels(s)));
 }
 
 std::string view_scenario_text(const CompiledScenario& s, const std::string& title, const Json* plan_figures) {

@@ -5,9 +5,9 @@
 #include "author/decompile_check.h"
 #include "compile/track_completion.h"
 #include "decode/compiled_reader.h"
-#include "documents/scenario_documents.h"
 #include "model/file_names.h"
 #include "model/memory_files.h"
+#include "support/embedded_compile.h"
 #include "support/random_descriptions.h"
 
 namespace sb {
@@ -58,13 +58,9 @@ RoundTrip round_trip(const CompiledBytes& original, Descriptions* written = null
 }
 
 TEST(Decompile, EmbeddedScenarioCompilesBackToTheSameBytes) {
-  MemoryFiles files;
-  ScenarioModel model;
-  model.RouteName = "ORSEA_MONTELBA";
-  model.TrainCode = "RX17";
-  write_scenario_documents(model, files);
-  memorizza_percorso(model, 1, files, files);
-  ASSERT_EQ(model.ErrorCode, 0);
+  testing::EmbeddedCompile compiled = testing::compile_embedded_scenario();
+  ASSERT_EQ(compiled.error_code, 0);
+  MemoryFiles& files = compiled.files;
   const CompiledBytes original{"ORSEA_MONTELBA",
                                "RX17",
                                true,

@@ -6,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "author/view_page.h"
-#include "compile/track_completion.h"
-#include "documents/scenario_documents.h"
 #include "model/file_names.h"
-#include "model/memory_files.h"
+#include "support/embedded_compile.h"
 
 namespace sb {
 namespace {
@@ -18,14 +16,10 @@ const CompiledNames kNames{profile_file_name("ORSEA_MONTELBA"), header_file_name
                            track_file_name("ORSEA_MONTELBA", "RX17")};
 
 CompiledFileBytes embedded_bytes() {
-  MemoryFiles files;
-  ScenarioModel model;
-  model.RouteName = "ORSEA_MONTELBA";
-  model.TrainCode = "RX17";
-  write_scenario_documents(model, files);
-  memorizza_percorso(model, 1, files, files);
-  EXPECT_EQ(model.ErrorCode, 0);
-  return CompiledFileBytes{files.files[kNames.profile], files.files[kNames.header], files.files[kNames.track]};
+  testing::EmbeddedCompile c = testing::compile_embedded_scenario();
+  EXPECT_EQ(c.error_code, 0);
+  auto& files = c.files.files;
+  return CompiledFileBytes{files[kNames.profile], files[kNames.header], files[kNames.track]};
 }
 
 std::string whole_decode_text(const CompiledNames& names, const CompiledFileBytes& bytes) {
