@@ -163,7 +163,37 @@ std::FILE* create_new_file(const std::string& path) {
   return f;
 }
 
+namespace {
+
+// Swaps `from` with the regular file at `to` in one step, then deletes the
+// old file, now at `from`. Readers see the old file or the new one, as with
+// a rename; but ext4 treats a rename over an existing file as a program that
+// never syncs and allocates and starts writing the new file's blocks at once,
+// which made replacing compiled files half again as slow as writing new ones.
+// A swap leaves the write-out to the file system's usual time. False, with
+// nothing changed, when no swap was made (nothing at `to`, a file system
+// without swaps, or not a regular file at `to` after all).
+bool exchange_over(const std::string& from, const std::string& to) {
+#ifdef RENAME_EXCHANGE
+  if (path_kind(to) != PathKind::file) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) return false;
+  // Something other than a file may have been put at `to` since it was
+  // looked at, or the old file may not be ours to delete: swap back, and let
+  // the plain rename refuse it.
+  if (path_kind(from) == PathKind::file && ::unlink(from.c_str()) == 0) return true;
+  ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE);
+  return false;
+#else
+  (void)from;
+  (void)to;
+  return false;
+#endif
+}
+
+}  // namespace
+
 bool rename_file(const std::string& from, const std::string& to) {
+  if (exchange_over(from, to)) return true;
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   note_errno();
   return false;

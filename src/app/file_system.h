@@ -23,8 +23,9 @@ std::FILE* open_for_reading(const std::string& path);
 // EEXIST) when anything stands at that name, a link included.
 std::FILE* create_new_file(const std::string& path);
 
-// Renames `from` over `to` in one step; `to` is replaced if it exists. A
-// link at `to` is replaced itself, never followed. False with errno set.
+// Renames `from` over `to` in one step; `to` is replaced if it exists (on
+// Linux by swapping the two and deleting the old file). A link at `to` is
+// replaced itself, never followed. False with errno set.
 bool rename_file(const std::string& from, const std::string& to);
 
 // Deletes a file (a link itself, not what it points at). False with errno set.

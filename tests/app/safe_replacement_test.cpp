@@ -146,6 +146,43 @@ TEST(TemporaryFiles, CreatingOneNeverOpensWhatStandsAtItsName) {
   EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
 }
 
+// Putting a written file in place: whatever stood at the name (a file, a
+// link, nothing) gives way to the new file itself, and nothing is left at the
+// temporary name; a directory there is refused and both stay as they were.
+TEST(TemporaryFiles, RenamingOneOverItsNameLeavesOnlyTheNewFile) {
+  struct Case {
+    const char* what;
+    bool replaced;
+  };
+  for (const Case c : {Case{"file", true}, Case{"missing", true}, Case{"link", true}, Case{"directory", false}}) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path outside = dir.path() / "outside";
+    const fs::path folder = dir.path() / "folder";
+    fs::create_directories(folder);
+    write_file(outside, "keep");
+    const fs::path final_name = folder / "ROUTE.bin";
+    const std::string what = c.what;
+    if (what == "file") write_file(final_name, "old");
+    if (what == "link") fs::create_symlink(outside, final_name);
+    if (what == "directory") fs::create_directories(final_name / "inside");
+    const fs::path temporary = folder / "ROUTE.bin.~sb1-1";
+    write_file(temporary, "new");
+
+    EXPECT_EQ(rename_file(temporary.string(), final_name.string()), c.replaced);
+
+    EXPECT_EQ(read_file(outside), "keep");
+    if (c.replaced) {
+      EXPECT_FALSE(fs::is_symlink(final_name));
+      EXPECT_EQ(read_file(final_name), "new");
+      EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+    } else {
+      EXPECT_TRUE(fs::is_directory(final_name / "inside"));
+      EXPECT_EQ(read_file(temporary), "new");
+    }
+  }
+}
+
 // Two compiles of different routes into one folder, started together, again
 // and again: each ends well, and the folder always holds the three files of
 // one of them.
