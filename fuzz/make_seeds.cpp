@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   // scenario (for the reader only: the report and the drawing cost per
   // cell), and the same on a route of 0 m, whose plan is decoded.
   write_family(root / "compiled_reader_fuzz", "embedded", compiled_inputs(line, service));
-  for (const char* target : {"compiled_reader_fuzz", "inspect_report_fuzz", "svg_plot_fuzz"}) {
+  for (const char* target : {"compiled_reader_fuzz", "inspect_text_fuzz", "inspect_json_fuzz", "svg_plot_fuzz"}) {
     write_family(root / target, "short", compiled_inputs(with_route_length(line, "0"), service));
     // Its first 24 cells only: every run of the report and the drawing
     // costs per cell.

@@ -30,7 +30,8 @@ void ScenarioModel::allocate_track(std::int32_t route_length) {
   ExtendedLength = route_length + kTrackBeyondRoute;
   const std::int32_t upper = track_upper_index(ExtendedLength);
   if (upper < 0) throw RuntimeFailure("route length " + std::to_string(route_length) + " gives no track");
-  TrackArray.assign(static_cast<std::size_t>(upper) + 1, TrackCell{});
+  TrackArray.clear();
+  TrackArray.resize(static_cast<std::size_t>(upper) + 1);
   if (ProfileWanted != 0) {
     ProfileTable.allocate(ExtendedLength);
   }
