@@ -19,6 +19,16 @@ Json field_json(const CellField& f) {
   return cp1252_to_utf8(std::get<std::string>(f.value));
 }
 
+// An object with room for `members`, filled member by member: the
+// initializer-list form builds a two-element array for every member first,
+// and the object regrows as members come. A long route has tens of thousands
+// of such objects.
+Json object_of(std::size_t members) {
+  Json o = Json::object();
+  o.get_ref<Json::object_t&>().reserve(members);
+  return o;
+}
+
 const StationEntry* entries_of(const CompiledScenario& s) { return s.header ? s.header->entries.data() : nullptr; }
 int records_of(const CompiledScenario& s) { return s.header ? s.header->records : 0; }
 
@@ -26,7 +36,12 @@ Json values_json(const DecodedHeader& h) {
   const ScenarioValues v = scenario_values(h.entries);
   Json markers = Json::array();
   for (const KilometreMarker& k : v.markers) {
-    markers.push_back({{"entry", k.entry}, {"position", k.position}, {"value", k.value}, {"flag", k.flag}});
+    Json m = object_of(4);
+    m["entry"] = k.entry;
+    m["position"] = k.position;
+    m["value"] = k.value;
+    m["flag"] = k.flag;
+    markers.push_back(std::move(m));
   }
   return Json{
       {"route_length", v.route_length},
@@ -47,20 +62,22 @@ Json stations_json(const DecodedHeader& h) {
   Json list = Json::array();
   for (const HeaderItem& it : stations_of(h.entries, h.records)) {
     const StationEntry& e = *it.data;
-    list.push_back({{"entry", it.entry},
-                    {"position", e.position},
-                    {"kind", e.kind},
-                    {"area_start", e.areaStart},
-                    {"area_end", e.areaEnd},
-                    {"flag1", e.flag1},
-                    {"flag2", e.flag2},
-                    {"flag3", e.flag3},
-                    {"set1", {e.set1a, e.set1b, e.set1c}},
-                    {"set2", {e.set2a, e.set2b, e.set2c}},
-                    {"extra", e.extra},
-                    {"time_of_day", e.timeOfDay},
-                    {"time", clock_text(e.timeOfDay)},
-                    {"name", cp1252_to_utf8(e.name)}});
+    Json station = object_of(14);
+    station["entry"] = it.entry;
+    station["position"] = e.position;
+    station["kind"] = e.kind;
+    station["area_start"] = e.areaStart;
+    station["area_end"] = e.areaEnd;
+    station["flag1"] = e.flag1;
+    station["flag2"] = e.flag2;
+    station["flag3"] = e.flag3;
+    station["set1"] = Json::array({e.set1a, e.set1b, e.set1c});
+    station["set2"] = Json::array({e.set2a, e.set2b, e.set2c});
+    station["extra"] = e.extra;
+    station["time_of_day"] = e.timeOfDay;
+    station["time"] = clock_text(e.timeOfDay);
+    station["name"] = cp1252_to_utf8(e.name);
+    list.push_back(std::move(station));
   }
   return list;
 }
@@ -68,7 +85,10 @@ Json stations_json(const DecodedHeader& h) {
 Json boards_json(const DecodedHeader& h) {
   Json list = Json::array();
   for (const HeaderItem& it : boards_of(h.entries, h.records)) {
-    list.push_back({{"entry", it.entry}, {"text", cp1252_to_utf8(it.data->name)}});
+    Json board = object_of(2);
+    board["entry"] = it.entry;
+    board["text"] = cp1252_to_utf8(it.data->name);
+    list.push_back(std::move(board));
   }
   return list;
 }
@@ -79,17 +99,19 @@ Json cells_json(const CompiledScenario& s) {
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const TrackCell& c = cells[i];
     if (c.kind == 0) continue;
-    Json decoded = Json::object();
-    for (const CellField& f : describe_cell(c, entries_of(s), records_of(s)))
-      decoded[json_key(f.label)] = field_json(f);
-    list.push_back({{"cell", i},
-                    {"position", object_position(c.kind, i)},
-                    {"kind", c.kind},
-                    {"kind_name", cell_kind_name(c.kind)},
-                    {"values", {c.value1, c.value2, c.value3, c.value4}},
-                    {"signal_time", c.signalTime},
-                    {"approach", c.approach},
-                    {"decoded", decoded}});
+    const std::vector<CellField> fields = describe_cell(c, entries_of(s), records_of(s));
+    Json decoded = object_of(fields.size());
+    for (const CellField& f : fields) decoded[json_key(f.label)] = field_json(f);
+    Json cell = object_of(8);
+    cell["cell"] = i;
+    cell["position"] = object_position(c.kind, i);
+    cell["kind"] = c.kind;
+    cell["kind_name"] = cell_kind_name(c.kind);
+    cell["values"] = Json::array({c.value1, c.value2, c.value3, c.value4});
+    cell["signal_time"] = c.signalTime;
+    cell["approach"] = c.approach;
+    cell["decoded"] = std::move(decoded);
+    list.push_back(std::move(cell));
   }
   return list;
 }
@@ -99,9 +121,13 @@ Json profiles_json(const std::vector<TrackCell>& cells) {
   for (CellProperty p : kProperties) {
     Json runs = Json::array();
     for (const PropertyRun& r : property_runs(cells, p)) {
-      runs.push_back({{"from", r.from_metre()}, {"to", r.to_metre()}, {"value", r.value}});
+      Json run = object_of(3);
+      run["from"] = r.from_metre();
+      run["to"] = r.to_metre();
+      run["value"] = r.value;
+      runs.push_back(std::move(run));
     }
-    all[json_key(property_name(p))] = runs;
+    all[json_key(property_name(p))] = std::move(runs);
   }
   return all;
 }
@@ -146,9 +172,14 @@ Json scenario_json(const CompiledScenario& s, const Json* plan_figures) {
   else if (s.plan)
     doc["plan"] = plan_figures_json(*s.plan);
   Json findings = Json::array();
-  for (const Finding& f : s.findings)
-    findings.push_back({{"file", f.file}, {"offset", f.offset}, {"message", f.message}});
-  doc["findings"] = findings;
+  for (const Finding& f : s.findings) {
+    Json finding = object_of(3);
+    finding["file"] = f.file;
+    finding["offset"] = f.offset;
+    finding["message"] = f.message;
+    findings.push_back(std::move(finding));
+  }
+  doc["findings"] = std::move(findings);
   doc["notes"] = s.notes;
   return doc;
 }
