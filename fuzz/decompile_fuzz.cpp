@@ -79,6 +79,12 @@ class Damage {
   std::vector<Edit> edits_;
 };
 
+void swap_files(sb::CompiledBytes& a, sb::CompiledFileBytes& b) {
+  a.profile.swap(b.profile);
+  a.header.swap(b.header);
+  a.track.swap(b.track);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -95,13 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 sb::track_file_name(kRoute, kTrain)};
   // The bytes are lent to the decoder, not copied.
   sb::CompiledFileBytes lent;
-  lent.profile.swap(original.profile);
-  lent.header.swap(original.header);
-  lent.track.swap(original.track);
+  swap_files(original, lent);
   const sb::CompiledScenario s = sb::decode_compiled(names, lent);
-  lent.profile.swap(original.profile);
-  lent.header.swap(original.header);
-  lent.track.swap(original.track);
+  swap_files(original, lent);
   // Files that are not valid are refused before any decompiling.
   if (!s.valid() || !s.header || !s.track) return 0;
   original.route = s.header->entries[85].name;
