@@ -136,58 +136,6 @@ std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& f
   return cells;
 }
 
-PlanTable decode_profile(std::string_view bytes, std::int32_t extended, const std::string& file,
-                         std::vector<Finding>& findings) {
-  PlanTable plan;
-  plan.allocate(extended);
-  ByteCursor in(bytes);
-  for (int coordinate = 0; coordinate < 2; ++coordinate) {
-    const char* part = coordinate == 0 ? "x" : "y";
-    auto& tags = plan.tags(coordinate);
-    auto& values = plan.column(coordinate);
-    for (std::int32_t m = 0; m <= extended; ++m) {
-      const auto at = static_cast<std::size_t>(m);
-      if (!in.has(2)) {
-        add(findings, file, in.offset(),
-            std::string("the file ends at ") + part + " of metre " + str(m) +
-                ": the route length in the header needs " + str(static_cast<std::int64_t>(extended) + 1) +
-                " values per coordinate");
-        return plan;
-      }
-      const std::size_t tag_at = in.offset();
-      const std::uint16_t tag = in.u16();
-      std::size_t need = 0;
-      if (tag == static_cast<std::uint16_t>(ValueTag::Int16))
-        need = 2;
-      else if (tag == static_cast<std::uint16_t>(ValueTag::Float64))
-        need = 8;
-      else if (tag != static_cast<std::uint16_t>(ValueTag::Empty)) {
-        add(findings, file, tag_at,
-            "unknown value tag " + str(tag) + std::string(" at ") + part + " of metre " + str(m) +
-                " (a profile holds tags 0, 2 and 5 only)");
-        return plan;
-      }
-      if (!in.has(need)) {
-        add(findings, file, tag_at, std::string("the file ends inside the value of ") + part + " of metre " + str(m));
-        return plan;
-      }
-      if (need == 2) {
-        tags[at] = ValueTag::Int16;
-        values[at] = in.i16();
-      } else if (need == 8) {
-        tags[at] = ValueTag::Float64;
-        values[at] = in.f64();
-      }
-    }
-  }
-  if (in.remaining() != 0) {
-    add(findings, file, in.offset(),
-        str(static_cast<std::int64_t>(in.remaining())) +
-            " bytes follow the y value of the last metre: the size does not match the route length in the header");
-  }
-  return plan;
-}
-
 void check_header(const DecodedHeader& h, const std::string& file, std::vector<Finding>& findings) {
   if (h.records > 84) {
     const std::int32_t length = h.entries[84].areaEnd;

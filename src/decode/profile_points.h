@@ -3,6 +3,7 @@
 // The bytes come from memory or from a file read in small blocks.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -73,6 +74,63 @@ class SourceStream : public ByteStream {
 bool profile_well_formed(ByteStream& bytes, std::int32_t extended);
 // True when the two streams hold the same bytes.
 bool same_bytes(ByteStream& a, ByteStream& b);
+
+// A profile's values in the order the file holds them: every metre's x,
+// then every metre's y. From the first value the file cannot hold on, every
+// value reads as empty, as a decoded plan leaves them, and stop() says why.
+// Inline, and over bytes in memory: the decoder and the comparison of two
+// profiles read every value this way.
+class ProfileValues {
+ public:
+  enum class Stop { None, FileEnds, UnknownTag, FileEndsInValue };
+  explicit ProfileValues(std::string_view bytes)
+      : begin_(reinterpret_cast<const unsigned char*>(bytes.data())), at_(begin_), end_(at_ + bytes.size()) {}
+  TaggedValue next() {
+    TaggedValue v;
+    if (end_ - at_ < 2) return stop(Stop::FileEnds);
+    const unsigned tag = at_[0] | (at_[1] << 8);
+    if (tag == 5) {
+      if (end_ - at_ < 10) return stop(Stop::FileEndsInValue);
+      std::uint64_t bits = 0;
+      for (int i = 7; i >= 0; --i) bits = (bits << 8) | at_[2 + i];
+      v = {ValueTag::Float64, std::bit_cast<double>(bits)};
+      at_ += 10;
+    } else if (tag == 2) {
+      if (end_ - at_ < 4) return stop(Stop::FileEndsInValue);
+      v = {ValueTag::Int16, static_cast<double>(static_cast<std::int16_t>(at_[2] | (at_[3] << 8)))};
+      at_ += 4;
+    } else if (tag == 0) {
+      at_ += 2;
+    } else {
+      return stop(Stop::UnknownTag);
+    }
+    return v;
+  }
+  // Why the values stopped, where (the offset of the value that could not
+  // be read) and, for an unknown tag, which.
+  Stop stopped() const { return stop_; }
+  std::size_t stop_offset() const { return stop_at_; }
+  unsigned stop_tag() const { return stop_tag_; }
+  // Bytes read so far.
+  std::size_t offset() const { return static_cast<std::size_t>(at_ - begin_); }
+
+ private:
+  TaggedValue stop(Stop why) {
+    if (stop_ == Stop::None) {
+      stop_ = why;
+      stop_at_ = offset();
+      if (why == Stop::UnknownTag) stop_tag_ = at_[0] | (at_[1] << 8);
+    }
+    at_ = end_;
+    return {};
+  }
+  const unsigned char* begin_;
+  const unsigned char* at_;
+  const unsigned char* end_;
+  Stop stop_ = Stop::None;
+  std::size_t stop_at_ = 0;
+  unsigned stop_tag_ = 0;
+};
 
 struct ProfilePoint {
   ValueTag x_tag, y_tag;

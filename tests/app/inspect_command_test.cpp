@@ -174,6 +174,10 @@ TEST_F(EmbeddedScenario, EveryFaultOfACorruptedCopyIsReportedAtItsOffset) {
       {"unknown value tag", kProfile, [](std::string& b) { put16(b, 8, 3); }, 8, "unknown value tag 3 at x of metre 2"},
       {"profile cut short", kProfile, [](std::string& b) { b.resize(b.size() - 4); }, 1919960,
        "the file ends at y of metre 95999"},
+      {"profile cut inside a tag", kProfile, [](std::string& b) { b.resize(b.size() - 1); }, 1919962,
+       "the file ends at y of metre 96000"},
+      {"value cut short", kProfile, [](std::string& b) { put16(b, b.size() - 2, 5); }, 1919962,
+       "the file ends inside the value of y of metre 96000"},
       {"profile too long", kProfile, [](std::string& b) { b += "ab"; }, 1919964, "2 bytes follow the y value"},
   };
   for (const Case& c : cases) {
