@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <optional>
+#include <set>
 
 #include "compile/track_completion.h"
 #include "decode/compiled_reader.h"
@@ -103,27 +105,30 @@ std::string point_text(ValueTag tag, double v) {
 }
 
 // Metres whose tag or bits differ; consecutive ones are one difference.
-void compare_profile(const std::string& name, const std::string& a, const std::string& b, std::int32_t extended,
+// Both files are read side by side in the order they hold their values.
+void compare_profile(const std::string& name, std::string_view a, std::string_view b, std::int32_t extended,
                      DifferenceList& out) {
-  std::vector<Finding> ignored;
-  const PlanTable pa = decode_profile(a, extended, name, ignored);
-  const PlanTable pb = decode_profile(b, extended, name, ignored);
+  ProfileValues va(a), vb(b);
   for (int c = 0; c < 2; ++c) {
     const char* field = c == 0 ? "x" : "y";
     std::int32_t first = -1;
+    TaggedValue first_a, first_b;
     auto flush = [&](std::int32_t m) {
       if (first < 0) return;
-      const auto f = static_cast<std::size_t>(first);
       const std::string where = m - 1 > first ? "metres " + num(first) + " .. " + num(m - 1) : "metre " + num(first);
-      out.add(name, where, field, point_text(pa.tags(c)[f], pa.column(c)[f]),
-              point_text(pb.tags(c)[f], pb.column(c)[f]));
+      out.add(name, where, field, point_text(first_a.tag, first_a.value), point_text(first_b.tag, first_b.value));
       first = -1;
     };
     for (std::int32_t m = 0; m <= extended; ++m) {
-      const auto i = static_cast<std::size_t>(m);
-      const bool differs = pa.tags(c)[i] != pb.tags(c)[i] || std::bit_cast<std::uint64_t>(pa.column(c)[i]) !=
-                                                                 std::bit_cast<std::uint64_t>(pb.column(c)[i]);
-      if (differs && first < 0) first = m;
+      const TaggedValue x = va.next();
+      const TaggedValue y = vb.next();
+      const bool differs =
+          x.tag != y.tag || std::bit_cast<std::uint64_t>(x.value) != std::bit_cast<std::uint64_t>(y.value);
+      if (differs && first < 0) {
+        first = m;
+        first_a = x;
+        first_b = y;
+      }
       if (!differs) flush(m);
     }
     flush(extended + 1);
@@ -133,22 +138,23 @@ void compare_profile(const std::string& name, const std::string& a, const std::s
   }
 }
 
-// The original of a compiled file: bytes in memory, or a file read through
-// a small buffer.
-struct Original {
-  const std::string* bytes = nullptr;
-  std::function<std::unique_ptr<ByteStream>()> open;
-};
+// Reads a stream to its end.
+std::string read_whole(ByteStream& in) {
+  std::string bytes;
+  unsigned char buf[1 << 16];
+  for (std::size_t k; (k = in.read_up_to(buf, sizeof buf)) != 0;) bytes.append(reinterpret_cast<char*>(buf), k);
+  return bytes;
+}
 
 // Compares what is written with an original read in order: a file is
 // written front to back in one or two parts (the profile's x and y), each
 // compared against a stream of its own, opened at the part's first offset.
 class StreamComparison {
  public:
-  explicit StreamComparison(std::function<std::unique_ptr<ByteStream>()> open) : open_(std::move(open)) {}
-  void write(std::uint64_t offset, const char* data, std::size_t n) {
-    size_ = std::max<std::uint64_t>(size_, offset + n);
-    if (!same_) return;
+  explicit StreamComparison(const std::function<std::unique_ptr<ByteStream>()>& open) : open_(open) {}
+  // False from the first write that differs from the original on.
+  bool write(std::uint64_t offset, const char* data, std::size_t n) {
+    if (!same_) return false;
     Part* part = nullptr;
     for (Part& p : parts_) {
       if (p.at == offset) part = &p;
@@ -156,10 +162,7 @@ class StreamComparison {
     if (part == nullptr) {
       parts_.push_back({open_(), 0});
       part = &parts_.back();
-      if (!skip(*part, offset)) {
-        same_ = false;
-        return;
-      }
+      if (!skip(*part, offset)) return same_ = false;
     }
     unsigned char buf[1 << 14];
     while (n > 0 && same_) {
@@ -169,16 +172,16 @@ class StreamComparison {
       n -= k;
       part->at += k;
     }
+    return same_;
   }
-  // Everything matched, and the original ends where the writes ended.
-  bool same() {
+  // Every write matched, and the original ends where the file written ends.
+  bool same(std::uint64_t size) {
     if (!same_) return false;
     for (Part& p : parts_) {
-      if (p.at == size_) return p.in->at_end();
+      if (p.at == size) return p.in->at_end();
     }
-    auto in = open_();
-    Part whole{std::move(in), 0};
-    return skip(whole, size_) && whole.in->at_end();
+    Part whole{open_(), 0};
+    return skip(whole, size) && whole.in->at_end();
   }
 
  private:
@@ -195,18 +198,68 @@ class StreamComparison {
     }
     return true;
   }
-  std::function<std::unique_ptr<ByteStream>()> open_;
+  const std::function<std::unique_ptr<ByteStream>()>& open_;
   std::vector<Part> parts_;
-  std::uint64_t size_ = 0;
   bool same_ = true;
 };
 
-// A door that compares what the compile writes with the original files
-// instead of keeping it.
+// The original of a compiled file: bytes in memory, or a file read through
+// a small buffer as often as needed.
+class Original {
+ public:
+  explicit Original(const std::string& bytes)
+      : bytes_(&bytes), open_([&bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(bytes)); }) {}
+  explicit Original(std::function<std::unique_ptr<ByteStream>()> open) : open_(std::move(open)) {}
+  const std::function<std::unique_ptr<ByteStream>()>& opener() const { return open_; }
+  std::string copy() const { return bytes_ != nullptr ? *bytes_ : read_whole(*open_()); }
+
+ private:
+  const std::string* bytes_ = nullptr;
+  std::function<std::unique_ptr<ByteStream>()> open_;
+};
+
+// The sink of one compiled file: compared with the original while it is
+// written; from the first difference on, the file is kept whole instead.
+// Everything written before that matched, so the original is its start.
+class ComparingSink : public OutputSink {
+ public:
+  explicit ComparingSink(const Original& original) : original_(original), comparison_(original.opener()) {}
+  void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
+    size_ = std::max<std::uint64_t>(size_, offset + n);
+    if (!kept_ && comparison_.write(offset, data, n)) return;
+    if (!kept_) kept_ = original_.copy();
+    const auto at = static_cast<std::size_t>(offset);
+    if (kept_->size() < at + n) kept_->resize(at + n);
+    std::memcpy(kept_->data() + at, data, n);
+  }
+  // The file written, when it differs from the original.
+  std::optional<std::string> finish() {
+    if (!kept_ && comparison_.same(size_)) return std::nullopt;
+    if (!kept_) kept_ = original_.copy();
+    kept_->resize(static_cast<std::size_t>(size_));
+    return std::move(kept_);
+  }
+
+ private:
+  const Original& original_;
+  StreamComparison comparison_;
+  std::optional<std::string> kept_;
+  std::uint64_t size_ = 0;
+};
+
+// A door that compares what the compile writes with the original files,
+// keeping only the files that differ.
 class ComparingFiles : public FileDoor {
  public:
   explicit ComparingFiles(std::map<std::string, Original> originals) : originals_(std::move(originals)) {}
-  bool all_equal() const { return same_ && written_ == originals_.size(); }
+  // The files written that differ from their originals. An original the
+  // compile did not write differs as an empty file.
+  const std::map<std::string, std::string>& differing() {
+    for (const auto& [name, original] : originals_) {
+      if (!written_.count(name)) differing_.emplace(name, std::string());
+    }
+    return differing_;
+  }
   bool exists(const std::string&) override { return false; }
   std::unique_ptr<InputSource> open_input(const std::string& name) override {
     throw FileError(name, "compiled files are only written here");
@@ -214,51 +267,58 @@ class ComparingFiles : public FileDoor {
   void remove(const std::string&) override {}
   void replace(const std::string& name, const std::function<void(OutputSink&)>& fill) override {
     const auto it = originals_.find(name);
-    if (it == originals_.end()) {
-      same_ = false;
-      return;
-    }
-    ++written_;
-    const Original& o = it->second;
-    auto open = o.open ? o.open : [bytes = o.bytes] {
-      return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(*bytes));
-    };
-    Sink sink(std::move(open));
+    if (it == originals_.end()) throw FileError(name, "the compile writes a file the original files lack");
+    written_.insert(name);
+    ComparingSink sink(it->second);
     fill(sink);
-    same_ = same_ && sink.comparison.same();
+    if (auto bytes = sink.finish()) differing_[name] = std::move(*bytes);
   }
   std::string path_of(const std::string& name) const override { return name; }
 
  private:
-  struct Sink : OutputSink {
-    explicit Sink(std::function<std::unique_ptr<ByteStream>()> open) : comparison(std::move(open)) {}
-    void write_at(std::uint64_t offset, const char* data, std::size_t n) override { comparison.write(offset, data, n); }
-    StreamComparison comparison;
-  };
   std::map<std::string, Original> originals_;
-  std::size_t written_ = 0;
-  bool same_ = true;
+  std::set<std::string> written_;
+  std::map<std::string, std::string> differing_;
 };
 
-// The compile, only to learn whether it writes exactly the original bytes.
-bool compiles_to(const Descriptions& d, const CompiledBytes& original, int& error_code) {
+}  // namespace
+
+std::string compile_through(const Descriptions& d, const std::string& route, const std::string& train, bool profile,
+                            FileDoor& outputs, int& error_code) {
   MemoryFiles inputs;
-  inputs.files[line_description_name(original.route)] = d.line;
-  inputs.files[service_description_name(original.route, original.train)] = d.service;
-  std::map<std::string, Original> files{{header_file_name(original.route, original.train), {&original.header, {}}},
-                                        {track_file_name(original.route, original.train), {&original.track, {}}}};
-  if (original.has_profile) files[profile_file_name(original.route)] = {&original.profile, original.open_profile};
-  ComparingFiles outputs(std::move(files));
+  inputs.files[line_description_name(route)] = d.line;
+  inputs.files[service_description_name(route, train)] = d.service;
   ScenarioModel model;
-  model.RouteName = original.route;
-  model.TrainCode = original.train;
+  model.RouteName = route;
+  model.TrainCode = train;
+  std::string failure;
   try {
-    memorizza_percorso(model, original.has_profile ? 1 : 0, inputs, outputs);
-  } catch (const std::exception&) {
-    return false;
+    memorizza_percorso(model, profile ? 1 : 0, inputs, outputs);
+  } catch (const FatalError& e) {
+    failure = "compiling ends with Errore n. " + num(e.code());
+  } catch (const std::exception& e) {
+    failure = std::string("compiling fails: ") + e.what();
   }
   error_code = model.ErrorCode;
-  return outputs.all_equal();
+  return failure;
+}
+
+namespace {
+
+// The profile written against the original, metre by metre where the
+// header gives the route's length.
+void compare_profile_file(const CompiledBytes& original, const std::string& written, DifferenceList& out) {
+  const std::string name = profile_file_name(original.route);
+  std::vector<Finding> ignored;
+  const DecodedHeader h = decode_header(original.header, "", ignored);
+  const auto length = h.route_length();
+  const std::int32_t extended = length && *length >= 0 && *length <= kMaxRouteLength ? *length + kTrackBeyondRoute : 0;
+  if (extended <= 0) return;
+  if (original.open_profile) {
+    compare_profile(name, read_whole(*original.open_profile()), written, extended, out);
+  } else {
+    compare_profile(name, original.profile, written, extended, out);
+  }
 }
 
 }  // namespace
@@ -266,21 +326,8 @@ bool compiles_to(const Descriptions& d, const CompiledBytes& original, int& erro
 MemoryCompile compile_in_memory(const Descriptions& d, const std::string& route, const std::string& train,
                                 bool profile) {
   MemoryCompile result;
-  MemoryFiles inputs;
-  inputs.files[line_description_name(route)] = d.line;
-  inputs.files[service_description_name(route, train)] = d.service;
   MemoryFiles outputs;
-  ScenarioModel model;
-  model.RouteName = route;
-  model.TrainCode = train;
-  try {
-    memorizza_percorso(model, profile ? 1 : 0, inputs, outputs);
-  } catch (const FatalError& e) {
-    result.failure = "compiling ends with Errore n. " + num(e.code());
-  } catch (const std::exception& e) {
-    result.failure = std::string("compiling fails: ") + e.what();
-  }
-  result.error_code = model.ErrorCode;
+  result.failure = compile_through(d, route, train, profile, outputs, result.error_code);
   result.profile = std::move(outputs.files[profile_file_name(route)]);
   result.header = std::move(outputs.files[header_file_name(route, train)]);
   result.track = std::move(outputs.files[track_file_name(route, train)]);
@@ -289,40 +336,37 @@ MemoryCompile compile_in_memory(const Descriptions& d, const std::string& route,
 
 RoundTrip check_round_trip(const Descriptions& d, const CompiledBytes& original) {
   RoundTrip r;
-  // Most decompilations are exact: prove it without keeping a second copy.
-  if (compiles_to(d, original, r.error_code)) return r;
-  if (original.open_profile) {
-    // Differences are listed from the whole files.
-    CompiledBytes whole = original;
-    whole.open_profile = {};
-    auto in = original.open_profile();
-    unsigned char buf[1 << 16];
-    for (std::size_t k; (k = in->read_up_to(buf, sizeof buf)) != 0;)
-      whole.profile.append(reinterpret_cast<char*>(buf), k);
-    return check_round_trip(d, whole);
+  // One compile, compared as it is written: most decompilations are exact,
+  // and are proved without a second copy of the files.
+  const std::string header_name = header_file_name(original.route, original.train);
+  const std::string track_name = track_file_name(original.route, original.train);
+  const std::string profile_name = profile_file_name(original.route);
+  std::map<std::string, Original> originals;
+  originals.emplace(header_name, Original(original.header));
+  originals.emplace(track_name, Original(original.track));
+  if (original.has_profile) {
+    if (original.open_profile)
+      originals.emplace(profile_name, Original(original.open_profile));
+    else
+      originals.emplace(profile_name, Original(original.profile));
   }
-  MemoryCompile again = compile_in_memory(d, original.route, original.train, original.has_profile);
-  r.error_code = again.error_code;
-  r.failure = again.failure;
+  ComparingFiles outputs(std::move(originals));
+  r.failure = compile_through(d, original.route, original.train, original.has_profile, outputs, r.error_code);
   if (!r.failure.empty()) return r;
+
   DifferenceList list(r);
-  if (again.header != original.header) {
-    compare_header(header_file_name(original.route, original.train), original.header, again.header, list);
-  }
-  if (again.track != original.track) {
-    compare_track(track_file_name(original.route, original.train), original.track, again.track, list);
-  }
-  if (original.has_profile && again.profile != original.profile) {
-    std::vector<Finding> ignored;
-    const DecodedHeader h = decode_header(original.header, "", ignored);
-    const auto length = h.route_length();
-    const std::int32_t extended =
-        length && *length >= 0 && *length <= kMaxRouteLength ? *length + kTrackBeyondRoute : 0;
-    if (extended > 0) {
-      compare_profile(profile_file_name(original.route), original.profile, again.profile, extended, list);
-    } else {
-      list.add(profile_file_name(original.route), "file", "bytes", "", "differ");
-    }
+  const std::map<std::string, std::string>& differing = outputs.differing();
+  for (const std::string& name : {header_name, track_name, profile_name}) {
+    const auto it = differing.find(name);
+    if (it == differing.end()) continue;
+    const std::string& bytes = it->second;
+    const std::size_t before = r.total_differences;
+    if (name == header_name) compare_header(name, original.header, bytes, list);
+    if (name == track_name) compare_track(name, original.track, bytes, list);
+    if (name == profile_name) compare_profile_file(original, bytes, list);
+    // Bytes that differ are never called the same, even where no field
+    // shows it.
+    if (r.total_differences == before) list.add(name, "file", "bytes", "", "differ");
   }
   return r;
 }

@@ -47,6 +47,12 @@ constexpr std::size_t kMaxListedDifferences = 50;
 // Compiles `d` as the files named by `original` and compares.
 RoundTrip check_round_trip(const Descriptions& d, const CompiledBytes& original);
 
+// Compiles two descriptions, writing the files through `outputs` (the
+// profile only when `profile`). Returns why the compile could not finish, or
+// nothing when it did; `error_code` is the final error code either way.
+std::string compile_through(const Descriptions& d, const std::string& route, const std::string& train, bool profile,
+                            FileDoor& outputs, int& error_code);
+
 // Compiles two descriptions in memory: the three files (the profile only
 // when `profile`), and the final error code.
 struct MemoryCompile {
