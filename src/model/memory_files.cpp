@@ -13,6 +13,11 @@ class StringSinkImpl : public OutputSink {
   void size_hint(std::uint64_t bytes) override { out_.reserve(static_cast<std::size_t>(bytes)); }
   void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
     const auto at = static_cast<std::size_t>(offset);
+    // Most writes extend the file: appended, they are not zeroed first.
+    if (at == out_.size()) {
+      out_.append(data, n);
+      return;
+    }
     if (out_.size() < at + n) out_.resize(at + n);
     std::memcpy(out_.data() + at, data, n);
   }
