@@ -103,11 +103,23 @@ std::string repaired_field(std::string_view field, std::string_view keyword) {
   std::size_t best_start = 0, best_length = field.size();
   std::size_t best = edit_distance(lowered, keyword);
   const std::size_t k = keyword.size();
+  // The pieces from one start, shortest first: one table row per letter of
+  // the piece gives the distance of every length from that start at once.
+  std::vector<std::size_t> row(k + 1);
+  const std::size_t shortest = k > 3 ? k - 3 : 1;
   for (std::size_t start = 0; start < field.size(); ++start) {
-    for (std::size_t length = k > 3 ? k - 3 : 1; length <= k + 3 && start + length <= field.size(); ++length) {
-      const std::size_t d = edit_distance(std::string_view(lowered).substr(start, length), keyword);
-      if (d < best) {
-        best = d;
+    for (std::size_t j = 0; j <= k; ++j) row[j] = j;
+    for (std::size_t length = 1; length <= k + 3 && start + length <= field.size(); ++length) {
+      std::size_t diagonal = row[0];
+      row[0] = length;
+      const char letter = lowered[start + length - 1];
+      for (std::size_t j = 1; j <= k; ++j) {
+        const std::size_t up = row[j];
+        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (letter == keyword[j - 1] ? 0 : 1)});
+        diagonal = up;
+      }
+      if (length >= shortest && row[k] < best) {
+        best = row[k];
         best_start = start;
         best_length = length;
       }

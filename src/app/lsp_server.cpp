@@ -37,6 +37,29 @@ constexpr int kServerNotInitialized = -32002;
 constexpr int kMaxNesting = 64;
 struct TooDeep {};
 
+// The deepest nesting of arrays and objects in a JSON text, strings skipped.
+int nesting(std::string_view text) {
+  int depth = 0, deepest = 0;
+  bool in_string = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 std::string percent_decoded(std::string_view s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
@@ -150,11 +173,11 @@ void LspServer::receive(const std::string& body) {
   json message;
   try {
     // No message of the protocol nests deeply; a value nested without end
-    // would take the stack with it when copied or written out.
-    message = json::parse(body, [](int depth, json::parse_event_t, json&) {
-      if (depth > kMaxNesting) throw TooDeep();
-      return true;
-    });
+    // would take the stack with it when copied or written out. Counted
+    // before parsing: the parser then builds the value without a callback
+    // at every step.
+    if (nesting(body) > kMaxNesting) throw TooDeep();
+    message = json::parse(body);
   } catch (const json::exception& e) {
     reply_error(nullptr, kParseError, std::string("the message is not JSON: ") + e.what());
     return;
@@ -580,7 +603,7 @@ json LspServer::document_symbols(const json& params) {
   json sections = json::array();
   Document* d = document(params);
   if (d == nullptr) return sections;
-  const std::string text = d->text;
+  const std::string& text = d->text;
   const auto starts = line_starts(text);
   json* current = nullptr;
   auto close = [&](std::size_t last) {
@@ -592,12 +615,16 @@ json LspServer::document_symbols(const json& params) {
   for (std::size_t n = 0; n < starts.size(); ++n) {
     const std::string_view l = line_at(text, starts, n);
     const std::string t = trim(l);
-    const json whole{{"start", {{"line", n}, {"character", 0}}},
-                     {"end", {{"line", n}, {"character", character_in_units(l, static_cast<int>(l.size()), units_)}}}};
+    // The whole line, made only for the lines that are symbols.
+    auto whole = [&] {
+      return json{{"start", {{"line", n}, {"character", 0}}},
+                  {"end", {{"line", n}, {"character", character_in_units(l, static_cast<int>(l.size()), units_)}}}};
+    };
     if (!t.empty() && t.front() == '[') {
       if (n > 0) close(n - 1);
+      const json range = whole();
       sections.push_back(
-          {{"name", t}, {"kind", 3}, {"range", whole}, {"selectionRange", whole}, {"children", json::array()}});
+          {{"name", t}, {"kind", 3}, {"range", range}, {"selectionRange", range}, {"children", json::array()}});
       current = &sections.back();
       continue;
     }
@@ -622,7 +649,8 @@ json LspServer::document_symbols(const json& params) {
     }
     if (name.empty()) name = fields[0] + (p ? " " + kilometres(*p) : "");
     if (name.empty()) continue;
-    json sym{{"name", name}, {"kind", kind}, {"range", whole}, {"selectionRange", whole}};
+    const json range = whole();
+    json sym{{"name", name}, {"kind", kind}, {"range", range}, {"selectionRange", range}};
     if (p) sym["detail"] = kilometres(*p);
     (*current)["children"].push_back(std::move(sym));
   }

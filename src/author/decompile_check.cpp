@@ -27,12 +27,18 @@ class DifferenceList {
     ++r_.total_differences;
     if (r_.differences.size() < kMaxListedDifferences) r_.differences.push_back({file, where, field, a, b});
   }
-  template <typename T>
-  void compare(const std::string& file, const std::string& where, const char* field, const T& a, const T& b) {
-    if (!(a == b)) add(file, where, field, value_text(a), value_text(b));
+  // `where` is a text, or what makes it when a difference needs it.
+  template <typename Where, typename T>
+  void compare(const std::string& file, const Where& where, const char* field, const T& a, const T& b) {
+    if (!(a == b)) add(file, place(where), field, value_text(a), value_text(b));
   }
 
  private:
+  static const std::string& place(const std::string& where) { return where; }
+  template <typename Make>
+  static std::string place(const Make& make) {
+    return make();
+  }
   static std::string value_text(const std::string& s) { return "\"" + s + "\""; }
   template <typename T>
   static std::string value_text(const T& v) {
@@ -82,7 +88,8 @@ void compare_track(const std::string& name, const std::string& a, const std::str
   for (std::size_t i = 0; i < std::min(ca.size(), cb.size()); ++i) {
     const TrackCell& x = ca[i];
     const TrackCell& y = cb[i];
-    const std::string where = "cell " + num(static_cast<std::int64_t>(i));
+    // Named only when a field differs: most cells are the same.
+    const auto where = [i] { return "cell " + num(static_cast<std::int64_t>(i)); };
     out.compare(name, where, "kind", x.kind, y.kind);
     out.compare(name, where, "value1", x.value1, y.value1);
     out.compare(name, where, "value2", x.value2, y.value2);

@@ -88,16 +88,14 @@ class ProfileValues {
   TaggedValue next() {
     TaggedValue v;
     if (end_ - at_ < 2) return stop(Stop::FileEnds);
-    const unsigned tag = at_[0] | (at_[1] << 8);
+    const unsigned tag = little<std::uint16_t>(at_);
     if (tag == 5) {
       if (end_ - at_ < 10) return stop(Stop::FileEndsInValue);
-      std::uint64_t bits = 0;
-      for (int i = 7; i >= 0; --i) bits = (bits << 8) | at_[2 + i];
-      v = {ValueTag::Float64, std::bit_cast<double>(bits)};
+      v = {ValueTag::Float64, std::bit_cast<double>(little<std::uint64_t>(at_ + 2))};
       at_ += 10;
     } else if (tag == 2) {
       if (end_ - at_ < 4) return stop(Stop::FileEndsInValue);
-      v = {ValueTag::Int16, static_cast<double>(static_cast<std::int16_t>(at_[2] | (at_[3] << 8)))};
+      v = {ValueTag::Int16, static_cast<double>(static_cast<std::int16_t>(little<std::uint16_t>(at_ + 2)))};
       at_ += 4;
     } else if (tag == 0) {
       at_ += 2;
@@ -115,11 +113,24 @@ class ProfileValues {
   std::size_t offset() const { return static_cast<std::size_t>(at_ - begin_); }
 
  private:
+  // A little-endian number copied in one go (one bounds check under a
+  // sanitizer, a plain load on a little-endian machine).
+  template <typename Word>
+  static Word little(const unsigned char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    if constexpr (std::endian::native == std::endian::big) {
+      Word swapped = 0;
+      for (std::size_t i = 0; i < sizeof w; ++i) swapped = static_cast<Word>((swapped << 8) | ((w >> (8 * i)) & 0xFF));
+      w = swapped;
+    }
+    return w;
+  }
   TaggedValue stop(Stop why) {
     if (stop_ == Stop::None) {
       stop_ = why;
       stop_at_ = offset();
-      if (why == Stop::UnknownTag) stop_tag_ = at_[0] | (at_[1] << 8);
+      if (why == Stop::UnknownTag) stop_tag_ = little<std::uint16_t>(at_);
     }
     at_ = end_;
     return {};

@@ -10,8 +10,19 @@ std::string ascii_lower(std::string_view s) {
   return out;
 }
 
+namespace {
+char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
+// Every reader asks this of every field: no lowered copies are made.
 bool contains_nocase(std::string_view field, std::string_view word) {
-  return ascii_lower(field).find(ascii_lower(word)) != std::string::npos;
+  if (word.size() > field.size()) return false;
+  for (std::size_t at = 0; at + word.size() <= field.size(); ++at) {
+    std::size_t k = 0;
+    while (k < word.size() && lower_ascii(field[at + k]) == lower_ascii(word[k])) ++k;
+    if (k == word.size()) return true;
+  }
+  return false;
 }
 
 bool is_section_name(std::string_view field) {

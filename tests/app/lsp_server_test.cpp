@@ -259,6 +259,32 @@ TEST(LspDiagnostics, AMisspeltKeywordIsRepairedKeepingClassAndSide) {
   EXPECT_EQ(a.line[0].repair, "curvas3");
 }
 
+// The piece of the field nearest the keyword is replaced, the rest kept;
+// on a tie the earliest and shortest piece.
+TEST(LspDiagnostics, RepairsReplaceTheNearestPieceOfTheField) {
+  const struct {
+    const char* field;
+    const char* repair;
+  } cases[] = {
+      {"pendenzza", "pendenza"},
+      {"cartelo_indicatore", "cartello_indicatore"},
+      {"xxcurvxd2yy", "xxcurvaxd2yy"},
+      {"PENDEZA", "pendenza"},
+      {"montagnna_bassa", "montagnana_bassa"},
+      {"xcruvad6", "xcurvad6"},
+      {"aaaapendnzabbbbbbbbbbbbbbbbbbbbbbb", "aaaapendenzabbbbbbbbbbbbbbbbbbbbbbb"},
+  };
+  for (const auto& c : cases) {
+    const std::string line =
+        "[generale]\r\nlunghezza percorso, 10000\r\n[curve]\r\ncurvas1, 100, 100\r\n[pendenze]\r\n" +
+        std::string(c.field) + ", 100, 100\r\n[fine]\r\n";
+    const Analysis a = analyse(&line, nullptr, {});
+    std::string repairs;
+    for (const auto& f : a.line) repairs += f.repair.value_or("-");
+    EXPECT_EQ(repairs, c.repair) << c.field;
+  }
+}
+
 // Compiles in memory and returns every file written.
 std::map<std::string, std::string> compiled(const std::string& line, const std::string& service) {
   ScenarioModel model;
