@@ -29,8 +29,7 @@ PlanTable decode_profile(std::string_view bytes, std::int32_t extended, const st
     for (std::int32_t m = 0; m <= extended; ++m) {
       const TaggedValue v = in.next();
       switch (in.stopped()) {
-        case ProfileValues::Stop::None:
-          break;
+        case ProfileValues::Stop::None: break;
         case ProfileValues::Stop::FileEnds:
           add(findings, file, in.stop_offset(),
               std::string("the file ends at ") + part + " of metre " + str(m) +
