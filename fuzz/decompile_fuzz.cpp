@@ -29,10 +29,11 @@ using sb::fuzz::require;
 constexpr const char* kRoute = "R";
 constexpr const char* kTrain = "T";
 
-// Routes of at most 6 km: the generator still makes every kind of object,
-// curve and mountain stretch, and an input costs a decompile and a compile
-// or two of a route that long, metre by metre.
-constexpr std::int64_t kLongestRoute = 6000;
+// Routes of at most 4.5 km: the generator still makes every kind of object,
+// curve and mountain stretch, and an input with a profile costs a decode, a
+// decompile and a compile or two of that route and the 7 km beyond it, metre
+// by metre.
+constexpr std::int64_t kLongestRoute = 4500;
 
 // How many descriptions the seeds pick from. All their compiled files are kept
 // (a few hundred kilobytes each): most inputs the fuzzer makes change the

@@ -45,7 +45,10 @@ mkdir -p "$build/findings"
 # it was a fifth of the time of the targets that allocate most, and it only
 # adds where a block was allocated and freed to a report. Replay a finding
 # with ASAN_OPTIONS unset to get those stacks: build-fuzz/fuzz/TARGET FILE.
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1:quarantine_size_mb=32:malloc_context_size=0
+# Freed memory stays with the allocator (allocator_release_to_os_interval_ms=-1)
+# instead of going back to the system every few seconds, after which every
+# block reused faulted its pages in again.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1:quarantine_size_mb=32:malloc_context_size=0:allocator_release_to_os_interval_ms=-1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 workers=$(nproc)
 if [[ -n "$hours" ]]; then
