@@ -174,6 +174,7 @@ TEST(Plan, RunsComputeTheSameMetresAndOutcomesAsTheMetreByMetreLoop) {
       {"curve, then the tail", 7000, {{750, {}}, {1000, -0.003}, {6998, {}, false}}},
       {"a curve behind the plan adds nothing", 7000, {{500, 0.001}, {300, -0.002}, {400, {}}}},
       {"a curve ending on the last metre", 7000, {{7000, 0.0004}, {7000, {}}}},
+      {"a run after the plan ended on the table's last metre", 7000, {{7000, 0.0004}, {7500, {}}}},
       {"a curve past the table", 7000, {{6000, {}}, {7001, 0.0001}}},
       {"a straight run past the table", 7000, {{7500, {}}}},
       {"a curve over metre 1,000,000", 1007000, {{999990, {}}, {1000010, 0.0001}}},

@@ -26,5 +26,18 @@ TEST(TextMatch, ContainsNocaseFoldsAsciiLettersOnly) {
   for (const auto& c : cases) EXPECT_EQ(contains_nocase(c.field, c.word), c.found) << c.field << " / " << c.word;
 }
 
+// A field is a section name when it holds both brackets and does not start
+// with a dash (a commented-out section).
+TEST(TextMatch, SectionNamesHoldBothBracketsAndNoLeadingDash) {
+  const struct {
+    const char* field;
+    bool section;
+  } cases[] = {
+      {"[curve]", true}, {"  [fine]", true},     {"x[y]", true},     {"[curve", false},
+      {"curve]", false}, {" \t-[curve]", false}, {"-[fine]", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(is_section_name(c.field), c.section) << c.field;
+}
+
 }  // namespace
 }  // namespace sb
