@@ -32,8 +32,9 @@ endif()
 if(SB_FUZZ)
   # The metre-by-metre loops (plan, profile writer, table allocation, the
   # profile's decoders, the curves found in it and the proof's comparison of
-  # two profiles) run about 100,000 times per input; comparison tracing in them would slow every run several-fold and
-  # guides nothing. Their edges stay instrumented.
+  # two profiles) run about 100,000 times per input; comparison tracing in
+  # them would slow every run several-fold and guides nothing. Their edges
+  # stay instrumented.
   set_source_files_properties(
     src/reading/plan.cpp src/compile/compiled_files.cpp src/model/byte_writer.cpp src/model/profile_table.cpp
     src/model/scenario_model.cpp src/decode/profile_decoder.cpp src/decode/profile_points.cpp

@@ -1,7 +1,6 @@
 #include "app/lsp_analysis.h"
 
 #include <algorithm>
-#include <array>
 #include <exception>
 
 #include "app/lsp_text.h"
@@ -69,15 +68,7 @@ std::optional<std::string> proposed_keyword(const std::string& message) {
 }
 
 std::size_t edit_distance(std::string_view a, std::string_view b) {
-  // A quick fix tries hundreds of pieces of a field against a keyword: the
-  // row lives on the stack for any keyword, which is never long.
-  std::array<std::size_t, 64> small;
-  std::vector<std::size_t> large;
-  std::size_t* row = small.data();
-  if (b.size() + 1 > small.size()) {
-    large.resize(b.size() + 1);
-    row = large.data();
-  }
+  std::vector<std::size_t> row(b.size() + 1);
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
   for (std::size_t i = 1; i <= a.size(); ++i) {
     std::size_t diagonal = row[0];
