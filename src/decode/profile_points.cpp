@@ -16,25 +16,18 @@ std::uint64_t little_endian(const unsigned char* p, int bytes) {
 
 // One tagged value; false when the stream ends or the tag is unknown.
 bool read_value(ByteStream& in, ValueTag& tag, double& v) {
-  // Walks over a million metres read most values where they lie.
+  // Walks over a million metres read most values where they lie, with the
+  // parser of values in memory.
   if (const unsigned char* p = in.peek(10)) {
-    const auto t = static_cast<std::uint16_t>(little_endian(p, 2));
-    v = 0.0;
-    if (t == 5) {
-      v = std::bit_cast<double>(little_endian(p + 2, 8));
-      tag = ValueTag::Float64;
-      in.skip(10);
-      return true;
+    ProfileValues one(std::string_view(reinterpret_cast<const char*>(p), 10));
+    const TaggedValue value = one.next();
+    if (one.stopped() != ProfileValues::Stop::None) {
+      in.skip(2);  // ten bytes hold any value: only the tag was unknown
+      return false;
     }
-    if (t == 2) {
-      v = static_cast<std::int16_t>(static_cast<std::uint16_t>(little_endian(p + 2, 2)));
-      tag = ValueTag::Int16;
-      in.skip(4);
-      return true;
-    }
-    in.skip(2);
-    if (t != 0) return false;
-    tag = ValueTag::Empty;
+    tag = value.tag;
+    v = value.value;
+    in.skip(one.offset());
     return true;
   }
   unsigned char b[8];
