@@ -1,5 +1,8 @@
 #include "reading/service_entries.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "model/cell_kinds.h"
 #include "model/error_codes.h"
 #include "model/numeric.h"
@@ -46,6 +49,17 @@ bool position_on_track(ServiceReading& r, std::int64_t p, std::int32_t slack) {
 
 void fill_profile(ScenarioModel& model, std::int32_t& next, std::int32_t until, std::int32_t last,
                   std::uint8_t TrackCell::*field, std::uint8_t value) {
+  if (next > last) return;
+  // The cells written run from `next` to `end`. A run inside the track is
+  // checked once, not cell by cell: the tail of a route of 1,000,000 m is
+  // 20,000 cells.
+  const std::int64_t end = std::min<std::int64_t>(last, std::max<std::int64_t>(next, std::int64_t{until} - 1));
+  if (next >= 0 && model.track_allocated() && end < static_cast<std::int64_t>(model.TrackArray.size())) {
+    for (std::int64_t i = next; i <= end; ++i) model.TrackArray[static_cast<std::size_t>(i)].*field = value;
+    next = static_cast<std::int32_t>(end + 1);
+    return;
+  }
+  // Else the cells inside are written and the first one outside fails.
   do {
     if (next > last) break;
     model.cell(next).*field = value;

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "model/error_codes.h"
+#include "model/runtime_failure.h"
 #include "model/scenario_model.h"
+#include "reading/service_entries.h"
 #include "reading/service_recorders.h"
 
 namespace sb {
@@ -238,6 +240,63 @@ TEST_F(ServiceRecordersTest, SlowdownEndingOffTheTrackIsRefusedBeforeAnyMark) {
   // Ending on the last cell is fine.
   EXPECT_TRUE(memo_rallentamento(model, SlowdownEntry{90000, 30, 5950, 0, 0, 0}));
   EXPECT_EQ(cell(1920).kind, 2);
+}
+
+}  // namespace
+}  // namespace sb
+
+namespace sb {
+namespace {
+
+// A run of a profile value written cell by cell, as the readers have always
+// written it: the reference the filler must match, run inside the track or
+// across its ends.
+struct FillCase {
+  std::int32_t next, until, last;
+};
+
+TEST(FillProfile, WritesTheSameCellsAsCellByCellInsideAndAcrossTheTrack) {
+  const FillCase cases[] = {
+      {2, 6, 9},     // a run inside the track
+      {4, 4, 9},     // `until` reached: the first cell only
+      {4, -100, 9},  // `until` behind: the first cell only
+      {5, 9, 3},     // `last` behind: nothing
+      {0, 100, 9},   // up to `last`, the track's last cell
+      {3, 100, 7},   // up to `last` inside the track
+      {7, 100, 12},  // across the track's end: fails past cell 9
+      {-2, 3, 9},    // before the track's start: fails at once
+      {9, 10, 9},    // the last cell alone
+  };
+  for (const FillCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.next << " " << c.until << " " << c.last);
+    ScenarioModel fast;
+    fast.TrackArray.resize(10);
+    std::vector<TrackCell> expected(10);
+    std::int32_t expected_next = c.next;
+    bool expected_failure = false;
+    do {
+      if (expected_next > c.last) break;
+      if (expected_next < 0 || expected_next > 9) {
+        expected_failure = true;
+        break;
+      }
+      expected[static_cast<std::size_t>(expected_next)].adhesion = 7;
+      ++expected_next;
+    } while (expected_next < c.until);
+
+    std::int32_t next = c.next;
+    bool failed = false;
+    try {
+      fill_profile(fast, next, c.until, c.last, &TrackCell::adhesion, 7);
+    } catch (const RuntimeFailure&) {
+      failed = true;
+    }
+    EXPECT_EQ(failed, expected_failure);
+    if (!failed) {
+      EXPECT_EQ(next, expected_next);
+    }
+    for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(fast.TrackArray[i].adhesion, expected[i].adhesion) << "cell " << i;
+  }
 }
 
 }  // namespace
