@@ -140,7 +140,10 @@ void print_inspection(const LocatedScenario& where, const CompiledScenario& s, s
 }
 
 Json inspection_json(const LocatedScenario& where, const CompiledScenario& s) {
+  // Reserved, as the scenario's own members are: an object that regrows
+  // copies what it holds.
   Json doc = Json::object();
+  doc.get_ref<Json::object_t&>().reserve(2 + kScenarioMembers);
   doc["directory"] = where.directory;
   doc["files"] = {{"profile", where.names.profile}, {"header", where.names.header}, {"track", where.names.track}};
   Json decoded = scenario_json(s);

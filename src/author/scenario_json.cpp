@@ -1,5 +1,7 @@
 #include "author/scenario_json.h"
 
+#include <iterator>
+
 #include "decode/cell_description.h"
 #include "decode/header_values.h"
 #include "decode/plan_summary.h"
@@ -117,7 +119,7 @@ Json cells_json(const CompiledScenario& s) {
 }
 
 Json profiles_json(const std::vector<TrackCell>& cells) {
-  Json all = Json::object();
+  Json all = object_of(std::size(kProperties));
   for (CellProperty p : kProperties) {
     Json runs = Json::array();
     for (const PropertyRun& r : property_runs(cells, p)) {
@@ -153,7 +155,9 @@ Json plan_figures_json(const PlanTable& plan) {
 }
 
 Json scenario_json(const CompiledScenario& s, const Json* plan_figures) {
-  Json doc = Json::object();
+  // Room for every member first: an object that regrows copies its members
+  // (their keys are const, so they cannot be moved), the cells' list with them.
+  Json doc = object_of(kScenarioMembers);
   doc["valid"] = s.valid();
   if (s.header && s.header->complete()) doc["values"] = values_json(*s.header);
   if (s.header) {

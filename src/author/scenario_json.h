@@ -11,6 +11,9 @@
 
 namespace sb {
 
+// How many keys scenario_json gives at most (those listed below).
+inline constexpr std::size_t kScenarioMembers = 11;
+
 // Keys in this order: valid, values, stations, boards, cell_count,
 // track_marks, cells, profiles, plan, findings, notes; a part whose file
 // is missing (or too short to read) is left out. `plan_figures`, when

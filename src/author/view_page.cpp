@@ -73,7 +73,9 @@ void replace_mark(std::string& page, std::size_t& from, std::string_view mark, c
 }  // namespace
 
 Json view_data(const CompiledScenario& s, const std::string& title) {
+  // Reserved: an object that regrows copies its members, the scenario too.
   Json data = Json::object();
+  data.get_ref<Json::object_t&>().reserve(3);
   data["title"] = title;
   data["scenario"] = scenario_json(s);
   data["plan_levels"] = view_plan_levels(s);
