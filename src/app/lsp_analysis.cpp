@@ -104,12 +104,17 @@ std::string repaired_field(std::string_view field, std::string_view keyword) {
     for (std::size_t length = 1; length <= k + 3 && start + length <= field.size(); ++length) {
       std::size_t diagonal = row[0];
       row[0] = length;
+      std::size_t least = row[0];
       const char letter = lowered[start + length - 1];
       for (std::size_t j = 1; j <= k; ++j) {
         const std::size_t up = row[j];
         row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (letter == keyword[j - 1] ? 0 : 1)});
+        least = std::min(least, row[j]);
         diagonal = up;
       }
+      // A row's least value never falls as the piece grows, and it bounds
+      // every distance after it: no longer piece from here can do better.
+      if (least >= best) break;
       if (length >= shortest && row[k] < best) {
         best = row[k];
         best_start = start;

@@ -55,8 +55,9 @@ const std::vector<Keyword>& keywords_of(KeywordRegion region) {
 }
 
 // Fewest edits (insert, delete, replace, swap of neighbours) that make
-// `word` appear somewhere inside `text`. Three rows of the table suffice.
-std::size_t substring_distance(std::string_view word, std::string_view text) {
+// `word` appear somewhere inside `text`, when they are at most `limit`; else
+// some number above `limit`. Three rows of the table suffice.
+std::size_t substring_distance(std::string_view word, std::string_view text, std::size_t limit) {
   const std::size_t n = word.size(), m = text.size();
   // row i: word[0, i) against a substring of text ending at j.
   std::vector<std::size_t> rows(3 * (m + 1), 0);
@@ -65,6 +66,7 @@ std::size_t substring_distance(std::string_view word, std::string_view text) {
   std::size_t* current = previous + (m + 1);
   for (std::size_t i = 1; i <= n; ++i) {
     current[0] = i;
+    std::size_t least = i;
     for (std::size_t j = 1; j <= m; ++j) {
       const std::size_t cost = word[i - 1] == text[j - 1] ? 0 : 1;
       std::size_t best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
@@ -72,7 +74,11 @@ std::size_t substring_distance(std::string_view word, std::string_view text) {
         best = std::min(best, before[j - 2] + 1);
       }
       current[j] = best;
+      least = std::min(least, best);
     }
+    // No row's least value is below the one before it, and the last row's
+    // least is the answer: past the limit here means past it at the end.
+    if (least > limit) return least;
     std::swap(before, previous);
     std::swap(previous, current);
   }
@@ -125,7 +131,7 @@ std::optional<std::string> suggest_keyword(KeywordRegion region, std::string_vie
         close = false;
         break;
       }
-      const std::size_t d = substring_distance(w, text);
+      const std::size_t d = substring_distance(w, text, tolerance(w));
       if (d > tolerance(w)) {
         close = false;
         break;
