@@ -1,18 +1,30 @@
-// The language server editing a description. The first byte picks the
-// description's kind (bit 1: a service description, else a line
-// description) and, for a service description, its partner (bit 2: a short
-// line description on disk beside it, else none: it is checked alone, against
-// a track of the greatest length); the rest is the text opened in the editor,
-// then edited at
-// places its own bytes choose (up to sixteen changes, each a range and a
-// short text), then asked about at those places: hover, completion, the
-// outline and formatting. The changes are taken together by one analysis,
-// as the server takes the changes an editor sends while the person types.
-// Whatever the bytes, every question is answered.
+// The language server editing a description. An input is a short editing
+// session whose length the input chooses:
+//   byte 0: the description's kind (bit 1: a service description, else a
+//     line description) and, for a service description, its partner (bit 2:
+//     a short line description on disk beside it, else none: it is checked
+//     alone, against a track of the greatest length);
+//   byte 1: how many changes (its low four bits: up to fifteen) and
+//     questions (the next two bits: up to three; questions change nothing,
+//     so more of them in one session would only repeat what separate inputs
+//     try);
+//   five bytes per change: its range (line, character, line, character) and
+//     the text that replaces it;
+//   three bytes per question: hover, completion, the outline or formatting,
+//     and the place asked about;
+//   the rest: the text opened in the editor.
+// The changes are taken together by one analysis, as the server takes the
+// changes an editor sends while the person types. Whatever the bytes, every
+// question is answered. Letting the input choose how long its session is
+// keeps most sessions short (a whole one is some twenty messages), so the
+// fuzzer tries many more of them.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <nlohmann/json.hpp>
-#include <vector>
+#include <optional>
+#include <string>
 
 #include "app/lsp_server.h"
 #include "documents/cp1252.h"
@@ -38,16 +50,27 @@ std::string message(const std::string& method, const std::string& params, int id
 }
 
 // A place in the text the input's bytes choose: line and character below 64.
-std::string position(const std::string& rest, std::size_t at) {
-  return "{\"line\":" + std::to_string(static_cast<unsigned char>(rest[at]) % 64) +
-         ",\"character\":" + std::to_string(static_cast<unsigned char>(rest[at + 1]) % 64) + "}";
+std::string position(const std::uint8_t* at) {
+  return "{\"line\":" + std::to_string(at[0] % 64) + ",\"character\":" + std::to_string(at[1] % 64) + "}";
 }
+
+// What a change puts in place of its range (as JSON string contents): what a
+// person types most between fields, and nothing (a deletion).
+constexpr const char* kReplacements[] = {"", ",", "\\r\\n", " ", "0", "[", "]", "\\u00e8"};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1) return 0;
-  const std::string rest = sb::fuzz::bytes_of(data + 1, size - 1);
+  if (size < 2) return 0;
+  std::size_t at = 2;
+  const std::size_t changes = std::min<std::size_t>(data[1] & 15, (size - at) / 5);
+  const std::uint8_t* change = data + at;
+  at += 5 * changes;
+  const std::size_t questions = std::min<std::size_t>((data[1] >> 4) & 3, (size - at) / 3);
+  const std::uint8_t* question = data + at;
+  at += 3 * questions;
+  const std::string text = sb::fuzz::bytes_of(data + at, size - at);
+
   std::size_t answers = 0;
   const bool partner = (data[0] & 6) == 6;
   sb::LspServer server([&answers](const std::string&) { ++answers; },
@@ -56,34 +79,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                          return std::nullopt;
                        });
   server.receive(message("initialize", "{\"capabilities\":{}}", 1));
-  const std::size_t before_questions = answers;
   const std::string uri = (data[0] & 2) != 0 ? "file:///d/R_T-.txt" : "file:///d/R_linea.txt";
   const std::string doc = "{\"uri\":\"" + uri + "\"}";
   // The text as an editor holds it: UTF-8 (the bytes taken as cp1252).
   server.receive(message("textDocument/didOpen", "{\"textDocument\":{\"uri\":\"" + uri + "\",\"version\":1,\"text\":" +
-                                                     json(sb::cp1252_to_utf8(rest)).dump() + "}}"));
-  std::vector<std::string> places;
-  for (std::size_t i = 0; i + 3 < rest.size() && i < 64; i += 4) {
-    const std::string at = position(rest, i);
-    const std::string to = position(rest, i + 2);
-    const char* text = rest.compare(i, 3, "\n\n\n") == 0 ? "\\r\\n" : ",";
-    server.receive(message("textDocument/didChange", "{\"textDocument\":{\"uri\":\"" + uri +
-                                                         "\",\"version\":" + std::to_string(i + 2) +
-                                                         "},\"contentChanges\":[{\"range\":{\"start\":" + at +
-                                                         ",\"end\":" + to + "},\"text\":\"" + text + "\"}]}"));
-    if (i % 16 == 12) places.push_back(at), places.push_back(to);
+                                                     json(sb::cp1252_to_utf8(text)).dump() + "}}"));
+  for (std::size_t i = 0; i < changes; ++i, change += 5) {
+    server.receive(message("textDocument/didChange",
+                           "{\"textDocument\":{\"uri\":\"" + uri + "\",\"version\":" + std::to_string(i + 2) +
+                               "},\"contentChanges\":[{\"range\":{\"start\":" + position(change) +
+                               ",\"end\":" + position(change + 2) + "},\"text\":\"" +
+                               kReplacements[change[4] % std::size(kReplacements)] + "\"}]}"));
   }
+  const std::size_t before_questions = answers;
   server.flush();
-  int id = 2;
-  for (std::size_t k = 0; k + 1 < places.size(); k += 2) {
-    server.receive(
-        message("textDocument/hover", "{\"textDocument\":" + doc + ",\"position\":" + places[k] + "}", id++));
-    server.receive(
-        message("textDocument/completion", "{\"textDocument\":" + doc + ",\"position\":" + places[k + 1] + "}", id++));
+  for (std::size_t i = 0; i < questions; ++i, question += 3) {
+    const int id = static_cast<int>(i) + 2;
+    switch (question[0] % 4) {
+      case 0:
+        server.receive(message("textDocument/hover",
+                               "{\"textDocument\":" + doc + ",\"position\":" + position(question + 1) + "}", id));
+        break;
+      case 1:
+        server.receive(message("textDocument/completion",
+                               "{\"textDocument\":" + doc + ",\"position\":" + position(question + 1) + "}", id));
+        break;
+      case 2: server.receive(message("textDocument/documentSymbol", "{\"textDocument\":" + doc + "}", id)); break;
+      default: server.receive(message("textDocument/formatting", "{\"textDocument\":" + doc + "}", id));
+    }
   }
-  server.receive(message("textDocument/documentSymbol", "{\"textDocument\":" + doc + "}", id++));
-  server.receive(message("textDocument/formatting", "{\"textDocument\":" + doc + "}", id++));
   // The diagnostics, then one answer to every question.
-  sb::fuzz::require(answers - before_questions >= static_cast<std::size_t>(id - 2) + 1, "a question unanswered");
+  sb::fuzz::require(answers - before_questions >= questions + 1, "a question unanswered");
   return 0;
 }
