@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <tuple>
 
 #include "app/commands.h"
 #include "app/lsp_analysis.h"
@@ -282,6 +283,48 @@ TEST(LspDiagnostics, RepairsReplaceTheNearestPieceOfTheField) {
     std::string repairs;
     for (const auto& f : a.line) repairs += f.repair.value_or("-");
     EXPECT_EQ(repairs, c.repair) << c.field;
+  }
+}
+
+// An analysis reuses the memory of the last track released: nothing of that
+// track may show through. The embedded descriptions fill far more cells
+// than a short one.
+TEST(LspDiagnostics, AnAnalysisAfterAnotherGivesTheSameTrackAsBefore) {
+  ScenarioModel model;
+  model.RouteName = "R";
+  model.TrainCode = "T";
+  MemoryFiles docs;
+  write_scenario_documents(model, docs);
+  const std::string busy_line = docs.files[line_description_name("R")];
+  const std::string busy_service = docs.files[service_description_name("R", "T")];
+  const std::string short_line = "[generale]\r\nlunghezza percorso, 200000\r\n[fine]\r\n";
+  const std::string short_service = "[generale]\r\nvelocita, 0, 100\r\n[stazioni]\r\n[fine]\r\n";
+  const std::string no_length = "[generale]\r\n[fine]\r\n";
+  const auto same_cells = [](const ScenarioModel& a, const ScenarioModel& b) {
+    if (a.track_allocated() != b.track_allocated() || a.TrackArray.size() != b.TrackArray.size()) return false;
+    for (std::size_t i = 0; i < a.TrackArray.size(); ++i) {
+      const TrackCell &x = a.TrackArray[i], &y = b.TrackArray[i];
+      if (std::tie(x.kind, x.value1, x.value2, x.value3, x.value4, x.signalTime, x.approach, x.scenery, x.speedLimit,
+                   x.gradient, x.adhesion) != std::tie(y.kind, y.value1, y.value2, y.value3, y.value4, y.signalTime,
+                                                       y.approach, y.scenery, y.speedLimit, y.gradient, y.adhesion)) {
+        return false;
+      }
+    }
+    return true;
+  };
+  const struct {
+    const std::string *busy_line, *busy_service, *line, *service;
+  } cases[] = {
+      {nullptr, &busy_service, nullptr, &short_service},  // a service description alone
+      {&busy_line, nullptr, &short_line, nullptr},        // a line description alone
+      {&busy_line, &busy_service, &short_line, &short_service},
+      {&busy_line, nullptr, &no_length, nullptr},  // no track at all
+  };
+  for (const auto& c : cases) {
+    const Analysis first = analyse(c.line, c.service, {});
+    analyse(c.busy_line, c.busy_service, {});  // released at once
+    const Analysis again = analyse(c.line, c.service, {});
+    EXPECT_TRUE(same_cells(*first.model, *again.model)) << (c.line ? "line" : "") << (c.service ? " service" : "");
   }
 }
 
