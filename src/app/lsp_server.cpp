@@ -449,7 +449,8 @@ void LspServer::publish(Document& doc) {
       list.push_back(std::move(d));
     }
   }
-  notify("textDocument/publishDiagnostics", {{"uri", doc.uri}, {"version", doc.version}, {"diagnostics", list}});
+  notify("textDocument/publishDiagnostics",
+         {{"uri", doc.uri}, {"version", doc.version}, {"diagnostics", std::move(list)}});
 }
 
 void LspServer::flush() {
@@ -661,13 +662,14 @@ json LspServer::document_symbols(const json& params) {
 json LspServer::formatting(const json& params) {
   Document* d = document(params);
   if (d == nullptr) return json::array();
-  const std::string formatted = format_description(d->text);
+  std::string formatted = format_description(d->text);
   if (formatted == d->text) return json::array();
   const auto starts = line_starts(d->text);
   const std::size_t last = starts.size() - 1;
   const std::string_view l = line_at(d->text, starts, last);
   json end{{"line", last}, {"character", character_in_units(l, static_cast<int>(l.size()), units_)}};
-  return json::array({{{"range", {{"start", {{"line", 0}, {"character", 0}}}, {"end", end}}}, {"newText", formatted}}});
+  return json::array({{{"range", {{"start", {{"line", 0}, {"character", 0}}}, {"end", std::move(end)}}},
+                       {"newText", std::move(formatted)}}});
 }
 
 int run_lsp() {
