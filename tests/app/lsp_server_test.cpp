@@ -2,6 +2,7 @@
 // messages, and that it tells the author what `compile` tells.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <tuple>
@@ -13,6 +14,7 @@
 #include "app/lsp_server.h"
 #include "app/lsp_text.h"
 #include "compile/track_completion.h"
+#include "documents/cp1252.h"
 #include "documents/scenario_documents.h"
 #include "model/file_names.h"
 #include "model/memory_files.h"
@@ -428,6 +430,53 @@ TEST(LspServerFeatures, ALineDescriptionTakesTheOneServiceDescriptionOfItsRouteB
     EXPECT_EQ(s.read, two ? std::vector<std::string>{} : std::vector<std::string>{"/d/R_T-.txt"});
     EXPECT_TRUE(s.diagnostics_of("file:///d/R_linea.txt").empty());
   }
+}
+
+// The outline of the embedded descriptions: every section, and in it every
+// station, curve, board and signal, with its position as kilometres.
+TEST(LspServerFeatures, TheOutlineListsEverySectionAndItsSymbols) {
+  ScenarioModel model;
+  model.RouteName = "R";
+  model.TrainCode = "T";
+  MemoryFiles docs;
+  write_scenario_documents(model, docs);
+  Session s;
+  s.start();
+  std::string summary;
+  for (const std::string& name : {line_description_name("R"), service_description_name("R", "T")}) {
+    const std::string uri = "file:///d/" + name;
+    s.notify("textDocument/didOpen",
+             {{"textDocument", {{"uri", uri}, {"version", 1}, {"text", cp1252_to_utf8(docs.files[name])}}}});
+    const json outline = s.request(5, "textDocument/documentSymbol", {{"textDocument", {{"uri", uri}}}})["result"];
+    for (const json& section : outline) {
+      std::map<int, int> kinds;
+      for (const json& c : section["children"]) {
+        ++kinds[c["kind"].get<int>()];
+        EXPECT_EQ(c["range"], c["selectionRange"]);
+        EXPECT_EQ(c["range"]["start"]["line"], c["range"]["end"]["line"]);
+      }
+      summary += section["name"].get<std::string>();
+      for (const auto& [kind, count] : kinds) summary += " " + std::to_string(kind) + "x" + std::to_string(count);
+      if (!section["children"].empty()) {
+        const json& first = section["children"][0];
+        summary += " (" + first["name"].get<std::string>() + "; " + first.value("detail", "") + ")";
+      }
+      summary += "\n";
+    }
+    for (const json& section : outline) {
+      if (section["name"] != "[stazioni]") continue;
+      const json& stations = section["children"];
+      ASSERT_EQ(stations.size(), 14u);
+      EXPECT_EQ(stations[0]["name"], "ORSEA");
+      EXPECT_EQ(stations[13]["name"], "MONTELBA BORGOVECCHIO");
+    }
+  }
+  EXPECT_EQ(
+      summary,
+      "[generale]\n[curve] 23x21 (curvas6 0+750; 0+750)\n[pendenze]\n[montagne]\n"
+      "[cartelli] 14x12 (indicatori_vmax 2+000; 2+000)\n[indicazioni] 14x10 (cartello_indicatore 30+150; 30+150)\n"
+      "[fine]\n[generale]\n[aderenze]\n[vel_limite]\n[stazioni] 5x14 (ORSEA; 0+000)\n[rallentamenti]\n"
+      "[segnali] 24x38 (segnale 2+800; 2+800)\n[codici]\n[fine]\n");
 }
 
 TEST(LspServerFeatures, GarbageAndHalfTypedTextNeverBreakTheServer) {
