@@ -111,6 +111,18 @@ std::vector<std::string> split_fields(std::string_view line) {
   }
 }
 
+// The symbol kind (as the protocol numbers them) of a line whose lowered
+// first field is `k`; 0 for a line that is no symbol.
+constexpr int kStationSymbol = 5;
+int symbol_kind(const std::string& k) {
+  const auto has = [&k](const char* word) { return k.find(word) != std::string::npos; };
+  if (has("stazione")) return kStationSymbol;
+  if (has("curva")) return 23;
+  if (has("cartello") || has("indicatori_v")) return 14;
+  if (has("segnale") && !has("ripetizione")) return 24;
+  return 0;
+}
+
 std::optional<std::int64_t> integer(const std::string& s) {
   if (s.empty() || s.size() > 12) return std::nullopt;
   std::size_t i = (s[0] == '-' || s[0] == '+') ? 1 : 0;
@@ -630,24 +642,14 @@ json LspServer::document_symbols(const json& params) {
       continue;
     }
     if (current == nullptr) continue;
+    // Only a line whose first field names a symbol is split into its fields.
+    const std::size_t comma = l.find(',');
+    if (comma == std::string_view::npos) continue;
+    const int kind = symbol_kind(lower(trim(l.substr(0, comma))));
+    if (kind == 0) continue;
     const auto fields = split_fields(l);
-    if (fields.size() < 2) continue;
-    const std::string k = lower(fields[0]);
     const auto p = integer(fields[1]);
-    std::string name;
-    int kind = 0;
-    if (k.find("stazione") != std::string::npos && fields.size() >= 2) {
-      name = fields.back();
-      kind = 5;
-    } else if (k.find("curva") != std::string::npos) {
-      kind = 23;
-    } else if (k.find("cartello") != std::string::npos || k.find("indicatori_v") != std::string::npos) {
-      kind = 14;
-    } else if (k.find("segnale") != std::string::npos && k.find("ripetizione") == std::string::npos) {
-      kind = 24;
-    } else {
-      continue;
-    }
+    std::string name = kind == kStationSymbol ? fields.back() : std::string();
     if (name.empty()) name = fields[0] + (p ? " " + kilometres(*p) : "");
     if (name.empty()) continue;
     const json range = whole();
