@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "model/runtime_failure.h"
 #include "model/scenario_model.h"
 
@@ -18,6 +20,9 @@ TEST(Nearest, RoundsHalvesToTheEvenNeighbour) {
 
 TEST(Nearest, ValueOutsideThirtyTwoBitsIsARunTimeFailure) {
   EXPECT_THROW(nearest(3e9), RuntimeFailure);
+  EXPECT_THROW(nearest(-3e9), RuntimeFailure);
+  EXPECT_THROW(nearest(std::numeric_limits<double>::quiet_NaN()), RuntimeFailure);
+  EXPECT_EQ(nearest(-2147483648.4), std::numeric_limits<std::int32_t>::min());
   EXPECT_THROW(nearest16(40000.0), RuntimeFailure);
   EXPECT_EQ(nearest16(-32768.4), -32768);
 }

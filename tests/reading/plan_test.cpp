@@ -226,6 +226,10 @@ TEST(Plan, PointsAreEmptyBeyondTheComputedMetresAndOutsideTheTable) {
   EXPECT_THROW(plan.get(101, 0), RuntimeFailure);
   EXPECT_THROW(plan.extend_curved(101, 0.001), RuntimeFailure);
   EXPECT_EQ(plan.next_metre(), 11) << "a refused run adds nothing";
+  plan.extend_curved(7, 0.001);
+  EXPECT_EQ(plan.next_metre(), 11) << "a run that ends behind the plan adds nothing";
+  EXPECT_EQ(plan.get(10, 1).value, 10.0);
+  EXPECT_EQ(plan.get(11, 1).tag, ValueTag::Empty);
 }
 
 }  // namespace
