@@ -213,6 +213,17 @@ std::vector<std::string> compile_messages(const std::string& line, const std::st
   return out;
 }
 
+// The embedded descriptions as the document writer writes them, under the
+// route R and the train T.
+MemoryFiles embedded_documents() {
+  ScenarioModel model;
+  model.RouteName = "R";
+  model.TrainCode = "T";
+  MemoryFiles docs;
+  write_scenario_documents(model, docs);
+  return docs;
+}
+
 std::vector<std::string> lsp_messages(const std::string& line, const std::string& service) {
   const Analysis a = analyse(&line, &service, {"ORSEA_MONTELBA", "RX17"});
   std::vector<std::string> out;
@@ -292,11 +303,7 @@ TEST(LspDiagnostics, RepairsReplaceTheNearestPieceOfTheField) {
 // track may show through. The embedded descriptions fill far more cells
 // than a short one.
 TEST(LspDiagnostics, AnAnalysisAfterAnotherGivesTheSameTrackAsBefore) {
-  ScenarioModel model;
-  model.RouteName = "R";
-  model.TrainCode = "T";
-  MemoryFiles docs;
-  write_scenario_documents(model, docs);
+  MemoryFiles docs = embedded_documents();
   const std::string busy_line = docs.files[line_description_name("R")];
   const std::string busy_service = docs.files[service_description_name("R", "T")];
   const std::string short_line = "[generale]\r\nlunghezza percorso, 200000\r\n[fine]\r\n";
@@ -348,11 +355,7 @@ std::map<std::string, std::string> compiled(const std::string& line, const std::
 }
 
 TEST(LspFormatting, NeverChangesTheCompiledBytes) {
-  ScenarioModel model;
-  model.RouteName = "R";
-  model.TrainCode = "T";
-  MemoryFiles docs;
-  write_scenario_documents(model, docs);
+  MemoryFiles docs = embedded_documents();
   std::vector<std::pair<std::string, std::string>> pairs{
       {docs.files[line_description_name("R")], docs.files[service_description_name("R", "T")]}};
   for (std::uint64_t seed = 1; seed <= 5; ++seed) {
@@ -435,11 +438,7 @@ TEST(LspServerFeatures, ALineDescriptionTakesTheOneServiceDescriptionOfItsRouteB
 // The outline of the embedded descriptions: every section, and in it every
 // station, curve, board and signal, with its position as kilometres.
 TEST(LspServerFeatures, TheOutlineListsEverySectionAndItsSymbols) {
-  ScenarioModel model;
-  model.RouteName = "R";
-  model.TrainCode = "T";
-  MemoryFiles docs;
-  write_scenario_documents(model, docs);
+  MemoryFiles docs = embedded_documents();
   Session s;
   s.start();
   std::string summary;
