@@ -59,9 +59,9 @@ void fill_profile(ScenarioModel& model, std::int32_t& next, std::int32_t until, 
     next = static_cast<std::int32_t>(end + 1);
     return;
   }
-  // Else the cells inside are written and the first one outside fails.
+  // Else the cells inside are written and the first one outside fails
+  // (before `until` and `last`, which lie beyond it).
   do {
-    if (next > last) break;
     model.cell(next).*field = value;
     ++next;
   } while (next < until);

@@ -297,6 +297,9 @@ TEST(FillProfile, WritesTheSameCellsAsCellByCellInsideAndAcrossTheTrack) {
     }
     for (std::size_t i = 0; i < 10; ++i) EXPECT_EQ(fast.TrackArray[i].adhesion, expected[i].adhesion) << "cell " << i;
   }
+  ScenarioModel no_track;
+  std::int32_t next = 0;
+  EXPECT_THROW(fill_profile(no_track, next, 5, 9, &TrackCell::adhesion, 7), RuntimeFailure);
 }
 
 }  // namespace
