@@ -239,7 +239,7 @@ void LspServer::request(const json& id, const std::string& method, const json& p
   if (method == "initialize") {
     if (initialized_) return reply_error(id, kInvalidRequest, "initialize was already received");
     initialized_ = true;
-    return reply(id, initialize(params));
+    return reply_written(id, initialize(params));
   }
   if (!initialized_) return reply_error(id, kServerNotInitialized, "the server was not initialized");
   if (shutdown_) return reply_error(id, kInvalidRequest, "the server is shut down");
@@ -267,42 +267,58 @@ void LspServer::notification(const std::string& method, const json& params) {
   if (method == "textDocument/didClose") did_close(params);
 }
 
-void LspServer::reply(const json& id, json result) {
-  send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}.dump(-1, ' ', false,
-                                                                                 json::error_handler_t::replace));
+namespace {
+
+// A value as the server writes it: compact, invalid UTF-8 replaced.
+std::string written(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+
+}  // namespace
+
+// The envelopes are written around their written parts, in the order the
+// members of a JSON object are written (by name): the same bytes as the whole
+// message built as one value, without copying the parts into it.
+void LspServer::reply(const json& id, const json& result) { reply_written(id, written(result)); }
+
+void LspServer::reply_written(const json& id, const std::string& result) {
+  send_("{\"id\":" + written(id) + ",\"jsonrpc\":\"2.0\",\"result\":" + result + "}");
 }
 
 void LspServer::reply_error(const json& id, int code, const std::string& message) {
-  json error{{"code", code}, {"message", message}};
-  send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"error", error}}.dump(-1, ' ', false, json::error_handler_t::replace));
+  send_("{\"error\":" + written(json{{"code", code}, {"message", message}}) + ",\"id\":" + written(id) +
+        ",\"jsonrpc\":\"2.0\"}");
 }
 
-void LspServer::notify(const std::string& method, json params) {
-  send_(json{{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}}.dump(
-      -1, ' ', false, json::error_handler_t::replace));
+void LspServer::notify(const std::string& method, const json& params) {
+  send_("{\"jsonrpc\":\"2.0\",\"method\":" + written(method) + ",\"params\":" + written(params) + "}");
 }
 
-json LspServer::initialize(const json& params) {
+const std::string& LspServer::initialize(const json& params) {
   // UTF-8 positions when the client offers them; UTF-16 otherwise.
-  std::string encoding = "utf-16";
+  bool utf8 = false;
   if (params.is_object() && params.contains("capabilities")) {
     const json& caps = params["capabilities"];
     if (caps.contains("general") && caps["general"].contains("positionEncodings")) {
       for (const json& e : caps["general"]["positionEncodings"]) {
-        if (e == "utf-8") encoding = "utf-8";
+        if (e == "utf-8") utf8 = true;
       }
     }
   }
-  units_ = encoding == "utf-8" ? PositionUnits::Utf8 : PositionUnits::Utf16;
-  return json{{"capabilities",
-               {{"positionEncoding", encoding},
-                {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
-                {"hoverProvider", true},
-                {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
-                {"documentSymbolProvider", true},
-                {"codeActionProvider", {{"codeActionKinds", json::array({"quickfix"})}}},
-                {"documentFormattingProvider", true}}},
-              {"serverInfo", {{"name", "scenario-builder"}}}};
+  units_ = utf8 ? PositionUnits::Utf8 : PositionUnits::Utf16;
+  // What the server offers never changes: written once for each encoding.
+  const auto offer = [](const char* encoding) {
+    return written(json{{"capabilities",
+                         {{"positionEncoding", encoding},
+                          {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+                          {"hoverProvider", true},
+                          {"completionProvider", {{"triggerCharacters", json::array({"["})}}},
+                          {"documentSymbolProvider", true},
+                          {"codeActionProvider", {{"codeActionKinds", json::array({"quickfix"})}}},
+                          {"documentFormattingProvider", true}}},
+                        {"serverInfo", {{"name", "scenario-builder"}}}});
+  };
+  static const std::string utf8_offer = offer("utf-8");
+  static const std::string utf16_offer = offer("utf-16");
+  return utf8 ? utf8_offer : utf16_offer;
 }
 
 LspServer::Document* LspServer::document(const json& params) {

@@ -59,11 +59,12 @@ class LspServer {
   void handle(const nlohmann::json& message);
   void request(const nlohmann::json& id, const std::string& method, const nlohmann::json& params);
   void notification(const std::string& method, const nlohmann::json& params);
-  void reply(const nlohmann::json& id, nlohmann::json result);
+  void reply(const nlohmann::json& id, const nlohmann::json& result);
+  void reply_written(const nlohmann::json& id, const std::string& result);
   void reply_error(const nlohmann::json& id, int code, const std::string& message);
-  void notify(const std::string& method, nlohmann::json params);
+  void notify(const std::string& method, const nlohmann::json& params);
 
-  nlohmann::json initialize(const nlohmann::json& params);
+  const std::string& initialize(const nlohmann::json& params);
   void did_open(const nlohmann::json& params);
   void did_change(const nlohmann::json& params);
   void did_close(const nlohmann::json& params);

@@ -70,7 +70,12 @@ struct Session {
   std::vector<json> sent;
   std::map<std::string, std::string> disk;
   std::vector<std::string> read;
-  LspServer server{[this](const std::string& body) { sent.push_back(json::parse(body)); },
+  // Every message is one JSON value written compactly with its members in
+  // name order: what the value itself writes, byte for byte.
+  LspServer server{[this](const std::string& body) {
+                     sent.push_back(json::parse(body));
+                     EXPECT_EQ(sent.back().dump(-1, ' ', false, json::error_handler_t::replace), body);
+                   },
                    [this](const std::string& path) -> std::optional<std::string> {
                      read.push_back(path);
                      auto it = disk.find(path);
