@@ -483,6 +483,58 @@ TEST(LspServerFeatures, TheOutlineListsEverySectionAndItsSymbols) {
       "[segnali] 24x38 (segnale 2+800; 2+800)\n[codici]\n[fine]\n");
 }
 
+// The labels offered at a place, with the text a section name inserts.
+std::string offered(Session& s, const std::string& uri, int line, int character) {
+  const json items =
+      s.request(12, "textDocument/completion",
+                {{"textDocument", {{"uri", uri}}}, {"position", {{"line", line}, {"character", character}}}})["result"];
+  std::string out;
+  for (const json& item : items) {
+    out += item["label"].get<std::string>();
+    if (item["kind"] == 9 && item.contains("insertText")) out += "=" + item["insertText"].get<std::string>();
+    out += " ";
+  }
+  return out;
+}
+
+TEST(LspServerFeatures, CompletionOffersTheEntriesOfTheSectionThenTheSectionNames) {
+  const std::string names = "[generale] [aderenze] [vel_limite] [stazioni] [rallentamenti] [segnali] [codici] [fine] ";
+  const std::string typed_names =
+      "[generale]=generale] [aderenze]=aderenze] [vel_limite]=vel_limite] [stazioni]=stazioni] "
+      "[rallentamenti]=rallentamenti] [segnali]=segnali] [codici]=codici] [fine]=fine] ";
+  const std::string uri = "file:///d/R_T-.txt";
+  const struct {
+    int line, character;
+    std::string labels;
+  } cases[] = {
+      {1, 0, "stazione " + names},       // in [stazioni]
+      {4, 0, "rallentamento " + names},  // in [rallentamenti]
+      {1, 3, "stazione " + names},       // the keyword half typed
+      {1, 12, ""},                       // past the comma: values, nothing to offer
+      {2, 1, typed_names},               // after a "[": the names without it
+      {5, 0, ""},                        // past the last line
+  };
+  // Twice over: the second time the lists come from what was written before.
+  for (int round = 0; round < 2; ++round) {
+    Session s;
+    s.start();
+    s.notify("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", uri}, {"version", 1}, {"text", "[stazioni]\r\nstazion, 1\r\n[\r\n[rallentamenti]\r\n"}}}});
+    for (const auto& c : cases) {
+      EXPECT_EQ(offered(s, uri, c.line, c.character), c.labels) << c.line << ":" << c.character;
+    }
+    // A section the author made up offers every entry of the description.
+    s.notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                                        {"contentChanges", json::array({{{"text", "[mia]\r\n\r\n"}}})}});
+    const std::string all = offered(s, uri, 1, 0);
+    for (const char* keyword : {"velocita", "aderenza", "stazione", "segnale", "rallentamento", "orologio"}) {
+      EXPECT_NE(all.find(std::string(keyword) + " "), std::string::npos) << keyword;
+    }
+    EXPECT_EQ(all.substr(all.size() - names.size()), names);
+  }
+}
+
 TEST(LspServerFeatures, GarbageAndHalfTypedTextNeverBreakTheServer) {
   Session s;
   s.start();
