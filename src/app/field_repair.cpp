@@ -77,10 +77,6 @@ std::optional<std::pair<std::size_t, std::size_t>> first_piece_within(std::strin
 
 }  // namespace
 
-// The field with the part of it closest to `keyword` replaced by the keyword:
-// "cruvas1" becomes "curvas1", keeping the class digit and side the keyword
-// alone would drop. The part is the earliest and shortest of the nearest
-// pieces; the whole field when no piece is nearer than it.
 std::string repaired_field(std::string_view field, std::string_view keyword) {
   if (field.size() > 200) return std::string(keyword);
   std::string lowered(field);
