@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "reading/text_match.h"
+
 namespace sb {
 
 namespace {
@@ -79,10 +81,7 @@ std::optional<std::pair<std::size_t, std::size_t>> first_piece_within(std::strin
 
 std::string repaired_field(std::string_view field, std::string_view keyword) {
   if (field.size() > 200) return std::string(keyword);
-  std::string lowered(field);
-  for (char& c : lowered) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  const std::string lowered = ascii_lower(field);
   // The distances tried rise from one no piece can beat, so the first piece
   // found is a nearest one; most fields need one pass.
   const std::size_t whole = edit_distance(lowered, keyword);
