@@ -11,15 +11,26 @@ namespace sb {
 
 namespace {
 
+// The tables below run once per letter pair of every repair offered; they
+// read through plain pointers and take the least of three by hand, so that
+// the sanitizers' build (where the library's checked accessors and the
+// list form of std::min are calls) is not slowed by them.
+std::size_t least_of(std::size_t a, std::size_t b, std::size_t c) {
+  const std::size_t ab = a < b ? a : b;
+  return ab < c ? ab : c;
+}
+
 std::size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<std::size_t> row(b.size() + 1);
+  std::vector<std::size_t> table(b.size() + 1);
+  std::size_t* const row = table.data();
+  const char* const bs = b.data();
   for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
+  for (const char letter : a) {
     std::size_t diagonal = row[0];
-    row[0] = i;
+    ++row[0];
     for (std::size_t j = 1; j <= b.size(); ++j) {
       const std::size_t up = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      row[j] = least_of(row[j] + 1, row[j - 1] + 1, diagonal + (letter == bs[j - 1] ? 0 : 1));
       diagonal = up;
     }
   }
@@ -31,7 +42,9 @@ std::size_t edit_distance(std::string_view a, std::string_view b) {
 std::size_t nearest_piece(std::string_view text, std::string_view keyword) {
   // column[i]: keyword[0, i) against the nearest piece ending where `text`
   // has been read to.
-  std::vector<std::size_t> column(keyword.size() + 1);
+  std::vector<std::size_t> table(keyword.size() + 1);
+  std::size_t* const column = table.data();
+  const char* const ks = keyword.data();
   for (std::size_t i = 0; i <= keyword.size(); ++i) column[i] = i;
   std::size_t best = keyword.size();
   for (const char letter : text) {
@@ -39,10 +52,10 @@ std::size_t nearest_piece(std::string_view text, std::string_view keyword) {
     column[0] = 0;
     for (std::size_t i = 1; i <= keyword.size(); ++i) {
       const std::size_t up = column[i];
-      column[i] = std::min({column[i] + 1, column[i - 1] + 1, diagonal + (letter == keyword[i - 1] ? 0 : 1)});
+      column[i] = least_of(column[i] + 1, column[i - 1] + 1, diagonal + (letter == ks[i - 1] ? 0 : 1));
       diagonal = up;
     }
-    best = std::min(best, column[keyword.size()]);
+    if (column[keyword.size()] < best) best = column[keyword.size()];
   }
   return best;
 }
@@ -56,18 +69,21 @@ std::optional<std::pair<std::size_t, std::size_t>> first_piece_within(std::strin
                                                                       std::string_view keyword, std::size_t target) {
   const std::size_t k = keyword.size();
   const std::size_t shortest = k > 3 ? k - 3 : 1;
-  std::vector<std::size_t> row(k + 1);
+  std::vector<std::size_t> table(k + 1);
+  std::size_t* const row = table.data();
+  const char* const ks = keyword.data();
+  const char* const text = lowered.data();
   for (std::size_t start = 0; start < lowered.size(); ++start) {
     for (std::size_t j = 0; j <= k; ++j) row[j] = j;
     for (std::size_t length = 1; length <= k + 3 && start + length <= lowered.size(); ++length) {
       std::size_t diagonal = row[0];
       row[0] = length;
       std::size_t least = row[0];
-      const char letter = lowered[start + length - 1];
+      const char letter = text[start + length - 1];
       for (std::size_t j = 1; j <= k; ++j) {
         const std::size_t up = row[j];
-        row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (letter == keyword[j - 1] ? 0 : 1)});
-        least = std::min(least, row[j]);
+        row[j] = least_of(row[j] + 1, row[j - 1] + 1, diagonal + (letter == ks[j - 1] ? 0 : 1));
+        if (row[j] < least) least = row[j];
         diagonal = up;
       }
       if (least > target) break;

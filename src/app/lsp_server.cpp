@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/file_system.h"
+#include "app/json_nesting.h"
 #include "app/lsp_format.h"
 #include "app/lsp_framing.h"
 #include "app/lsp_knowledge.h"
@@ -36,29 +37,6 @@ constexpr int kServerNotInitialized = -32002;
 
 constexpr int kMaxNesting = 64;
 struct TooDeep {};
-
-// The deepest nesting of arrays and objects in a JSON text, strings skipped.
-int nesting(std::string_view text) {
-  int depth = 0, deepest = 0;
-  bool in_string = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (in_string) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        in_string = false;
-      }
-    } else if (c == '"') {
-      in_string = true;
-    } else if (c == '[' || c == '{') {
-      deepest = std::max(deepest, ++depth);
-    } else if (c == ']' || c == '}') {
-      --depth;
-    }
-  }
-  return deepest;
-}
 
 std::string percent_decoded(std::string_view s) {
   std::string out;
@@ -188,7 +166,7 @@ void LspServer::receive(const std::string& body) {
     // would take the stack with it when copied or written out. Counted
     // before parsing: the parser then builds the value without a callback
     // at every step.
-    if (nesting(body) > kMaxNesting) throw TooDeep();
+    if (json_nesting(body) > kMaxNesting) throw TooDeep();
     message = json::parse(body);
   } catch (const json::exception& e) {
     reply_error(nullptr, kParseError, std::string("the message is not JSON: ") + e.what());

@@ -59,6 +59,11 @@ const std::vector<Keyword>& keywords_of(KeywordRegion region) {
 // some number above `limit`. Three rows of the table suffice.
 std::size_t substring_distance(std::string_view word, std::string_view text, std::size_t limit) {
   const std::size_t n = word.size(), m = text.size();
+  // Plain pointers and comparisons by hand: this runs once per letter pair
+  // of every passed-over field, and in the sanitizers' build the library's
+  // checked accessors and the list form of std::min are calls.
+  const char* const w = word.data();
+  const char* const t = text.data();
   // row i: word[0, i) against a substring of text ending at j.
   std::vector<std::size_t> rows(3 * (m + 1), 0);
   std::size_t* before = rows.data();
@@ -68,13 +73,15 @@ std::size_t substring_distance(std::string_view word, std::string_view text, std
     current[0] = i;
     std::size_t least = i;
     for (std::size_t j = 1; j <= m; ++j) {
-      const std::size_t cost = word[i - 1] == text[j - 1] ? 0 : 1;
-      std::size_t best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
-      if (i > 1 && j > 1 && word[i - 1] == text[j - 2] && word[i - 2] == text[j - 1]) {
-        best = std::min(best, before[j - 2] + 1);
+      const std::size_t cost = w[i - 1] == t[j - 1] ? 0 : 1;
+      std::size_t best = previous[j] + 1;
+      if (current[j - 1] + 1 < best) best = current[j - 1] + 1;
+      if (previous[j - 1] + cost < best) best = previous[j - 1] + cost;
+      if (i > 1 && j > 1 && w[i - 1] == t[j - 2] && w[i - 2] == t[j - 1] && before[j - 2] + 1 < best) {
+        best = before[j - 2] + 1;
       }
       current[j] = best;
-      least = std::min(least, best);
+      if (best < least) least = best;
     }
     // No row's least value is below the one before it, and the last row's
     // least is the answer: past the limit here means past it at the end.
