@@ -13,6 +13,7 @@
 
 #include "app/file_system.h"
 #include "app/json_nesting.h"
+#include "app/json_text.h"
 #include "app/lsp_format.h"
 #include "app/lsp_framing.h"
 #include "app/lsp_knowledge.h"
@@ -266,8 +267,12 @@ void LspServer::reply_error(const json& id, int code, const std::string& message
         ",\"jsonrpc\":\"2.0\"}");
 }
 
-void LspServer::notify(const std::string& method, const json& params) {
-  send_("{\"jsonrpc\":\"2.0\",\"method\":" + written(method) + ",\"params\":" + written(params) + "}");
+void LspServer::notify(const std::string& method, const json& params) { notify_written(method, written(params)); }
+
+void LspServer::notify_written(const std::string& method, const std::string& params) {
+  std::string message = "{\"jsonrpc\":\"2.0\",\"method\":";
+  append_json_string(message, method);
+  send_(message + ",\"params\":" + params + "}");
 }
 
 const std::string& LspServer::initialize(const json& params) {
@@ -435,28 +440,46 @@ json LspServer::range_of(const Document& doc, int line, int column, int length) 
           {"end", {{"line", line}, {"character", character_in_units(l, column + length, units_)}}}};
 }
 
+// Written straight as text: at every change of every description, building
+// the list as JSON values first took a heap block per member and per string.
+// The members are in name order, as nlohmann::json writes an object.
 void LspServer::publish(Document& doc) {
-  json list = json::array();
+  std::string params = "{\"diagnostics\":[";
   if (doc.analysis) {
     const auto& findings = doc.kind == DescriptionKind::Line ? doc.analysis->line : doc.analysis->service;
     // Lines are located once for all findings.
     const auto starts = line_starts(doc.text);
+    bool first = true;
     for (const EditorFinding& f : findings) {
       const std::string_view l =
           static_cast<std::size_t>(f.line) < starts.size() ? line_at(doc.text, starts, f.line) : std::string_view();
-      json d{{"range",
-              {{"start", {{"line", f.line}, {"character", character_in_units(l, f.column, units_)}}},
-               {"end", {{"line", f.line}, {"character", character_in_units(l, f.column + f.length, units_)}}}}},
-             {"severity", f.error ? 1 : 2},
-             {"source", "scenario-builder"},
-             {"message", f.message}};
-      if (f.code != 0) d["code"] = f.code;
-      if (f.suggestion) d["data"] = {{"keyword", *f.suggestion}, {"replacement", f.repair.value_or(*f.suggestion)}};
-      list.push_back(std::move(d));
+      const std::string line = std::to_string(f.line);
+      if (!first) params += ',';
+      first = false;
+      params += '{';
+      if (f.code != 0) params += "\"code\":" + std::to_string(f.code) + ',';
+      if (f.suggestion) {
+        params += "\"data\":{\"keyword\":";
+        append_json_string(params, *f.suggestion);
+        params += ",\"replacement\":";
+        append_json_string(params, f.repair.value_or(*f.suggestion));
+        params += "},";
+      }
+      params += "\"message\":";
+      append_json_string(params, f.message);
+      params +=
+          ",\"range\":{\"end\":{\"character\":" + std::to_string(character_in_units(l, f.column + f.length, units_)) +
+          ",\"line\":" + line +
+          "},\"start\":{\"character\":" + std::to_string(character_in_units(l, f.column, units_)) +
+          ",\"line\":" + line + "}},\"severity\":";
+      params += f.error ? '1' : '2';
+      params += ",\"source\":\"scenario-builder\"}";
     }
   }
-  notify("textDocument/publishDiagnostics",
-         {{"uri", doc.uri}, {"version", doc.version}, {"diagnostics", std::move(list)}});
+  params += "],\"uri\":";
+  append_json_string(params, doc.uri);
+  params += ",\"version\":" + std::to_string(doc.version) + '}';
+  notify_written("textDocument/publishDiagnostics", params);
 }
 
 void LspServer::flush() {

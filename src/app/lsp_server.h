@@ -63,6 +63,7 @@ class LspServer {
   void reply_written(const nlohmann::json& id, const std::string& result);
   void reply_error(const nlohmann::json& id, int code, const std::string& message);
   void notify(const std::string& method, const nlohmann::json& params);
+  void notify_written(const std::string& method, const std::string& params);
 
   const std::string& initialize(const nlohmann::json& params);
   void did_open(const nlohmann::json& params);

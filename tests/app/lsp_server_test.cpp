@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "app/commands.h"
+#include "app/json_text.h"
 #include "app/lsp_analysis.h"
 #include "app/lsp_format.h"
 #include "app/lsp_framing.h"
@@ -242,6 +243,38 @@ std::vector<std::string> lsp_messages(const std::string& line, const std::string
   }
   std::sort(out.begin(), out.end());
   return out;
+}
+
+TEST(JsonText, StringsAreWrittenAsTheJsonLibraryWritesThem) {
+  const auto library = [](const std::string& s) {
+    return json(s).dump(-1, ' ', false, json::error_handler_t::replace);
+  };
+  std::vector<std::string> cases = {"", "curvas1", "say \"x\" \\ y", "\x7f", "\xc3\xa8 \xe2\x82\xac \xf0\x9f\x9a\x86",
+                                    // Not UTF-8: a lone continuation byte, overlong forms, a surrogate,
+                                    // past U+10FFFF, cut-off sequences, a lead byte before ASCII.
+                                    "a\x80"
+                                    "b",
+                                    "\xc0\x80", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xe2\x82",
+                                    "\xf0\x9f\x9a", "\xc3("};
+  std::string controls;
+  for (int c = 0; c < 0x20; ++c) controls += static_cast<char>(c);
+  cases.push_back(controls);
+  // Short strings of the bytes where the two writers could part.
+  const std::string alphabet = std::string("a\"\\\n\x1f\x7f\x80\xbf\xc2\xc3\xe0\xed\xef\xf0\xf4\xf5\xff", 17) + '\0';
+  std::uint32_t state = 12345;
+  for (int n = 0; n < 20000; ++n) {
+    std::string s;
+    for (int k = static_cast<int>(n % 9); k > 0; --k) {
+      state = state * 1664525u + 1013904223u;
+      s += alphabet[(state >> 16) % alphabet.size()];
+    }
+    cases.push_back(s);
+  }
+  for (const std::string& s : cases) {
+    std::string out = "x";
+    append_json_string(out, s);
+    ASSERT_EQ(out, "x" + library(s)) << json(s).dump(-1, ' ', true, json::error_handler_t::replace);
+  }
 }
 
 TEST(LspDiagnostics, TheSameTextGivesTheSameMessagesAsCompile) {
