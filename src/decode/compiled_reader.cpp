@@ -114,7 +114,7 @@ std::vector<TrackCell> decode_track(std::string_view bytes, const std::string& f
   std::vector<TrackCell> cells;
   cells.reserve(bytes.size() / kTrackRecordSize);
   while (in.has(kTrackRecordSize)) {
-    TrackCell c;
+    TrackCell c{};
     c.kind = in.u8();
     c.value1 = in.i16();
     c.value2 = in.i16();

@@ -1,5 +1,7 @@
 #include "model/scenario_model.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 
 #include "model/numeric.h"
@@ -30,8 +32,16 @@ void ScenarioModel::allocate_track(std::int32_t route_length) {
   ExtendedLength = route_length + kTrackBeyondRoute;
   const std::int32_t upper = track_upper_index(ExtendedLength);
   if (upper < 0) throw RuntimeFailure("route length " + std::to_string(route_length) + " gives no track");
+  // Empty cells are copied in from a block of them: resize would build
+  // them one by one, a call per cell in the sanitizers' build.
+  static constexpr std::array<TrackCell, 1024> kEmptyCells{};
+  const auto cells = static_cast<std::size_t>(upper) + 1;
   TrackArray.clear();
-  TrackArray.resize(static_cast<std::size_t>(upper) + 1);
+  TrackArray.reserve(cells);
+  while (TrackArray.size() < cells) {
+    const auto block = static_cast<std::ptrdiff_t>(std::min(kEmptyCells.size(), cells - TrackArray.size()));
+    TrackArray.insert(TrackArray.end(), kEmptyCells.begin(), kEmptyCells.begin() + block);
+  }
   if (ProfileWanted != 0) {
     ProfileTable.allocate(ExtendedLength);
   }
