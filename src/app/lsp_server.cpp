@@ -227,8 +227,8 @@ void LspServer::request(const json& id, const std::string& method, const json& p
     return reply(id, nullptr);
   }
   if (method == "textDocument/hover") return reply(id, hover(params));
-  if (method == "textDocument/completion") return reply(id, completion(params));
-  if (method == "textDocument/documentSymbol") return reply(id, document_symbols(params));
+  if (method == "textDocument/completion") return reply_written(id, completion(params));
+  if (method == "textDocument/documentSymbol") return reply_written(id, document_symbols(params));
   if (method == "textDocument/codeAction") return reply(id, code_actions(params));
   if (method == "textDocument/formatting") return reply(id, formatting(params));
   reply_error(id, kMethodNotFound, "unknown method " + method);
@@ -597,68 +597,91 @@ json LspServer::hover(const json& params) {
   return {{"contents", {{"kind", "markdown"}, {"value", text}}}};
 }
 
-json LspServer::completion(const json& params) {
-  json items = json::array();
+// The completion list and the outline are written as text, as the
+// diagnostics are: built as JSON values, a list of some sixty entries took a
+// heap block per member and per string.
+std::string LspServer::completion(const json& params) {
+  std::string items = "[";
+  const auto add = [&items](std::string_view label, int kind, std::string_view detail, const std::string* insert,
+                            bool snippet) {
+    if (items.size() > 1) items += ',';
+    items += '{';
+    if (!detail.empty() || snippet) {
+      items += "\"detail\":";
+      append_json_string(items, detail);
+      items += ',';
+    }
+    if (insert != nullptr) {
+      items += "\"insertText\":";
+      append_json_string(items, *insert);
+      items += snippet ? ",\"insertTextFormat\":2," : ",";
+    }
+    items += "\"kind\":" + std::to_string(kind) + ",\"label\":";
+    append_json_string(items, label);
+    items += '}';
+  };
   Document* d = document(params);
-  if (d == nullptr) return items;
+  if (d == nullptr) return "[]";
   const int line = params.at("position").at("line").get<int>();
   const int character = params.at("position").at("character").get<int>();
   const auto starts = line_starts(d->text);
-  if (line < 0 || static_cast<std::size_t>(line) >= starts.size()) return items;
+  if (line < 0 || static_cast<std::size_t>(line) >= starts.size()) return "[]";
   const std::size_t cursor = offset_of(d->text, {line, character}, units_);
   const std::string before(std::string_view(d->text).substr(starts[line], cursor - starts[line]));
   const DescriptionKind kind = d->kind == DescriptionKind::Unknown ? DescriptionKind::Line : d->kind;
   // After the keyword come values: nothing to complete.
-  if (before.find(',') != std::string::npos) return items;
-  if (trim(before).empty() || trim(before).front() != '[') {
+  if (before.find(',') != std::string::npos) return "[]";
+  // Typed after a "[", the bracket is already there.
+  const bool bracket = !trim(before).empty() && trim(before).front() == '[';
+  if (!bracket) {
     const std::string section = line > 0 ? section_at(d->text, starts, static_cast<std::size_t>(line - 1)) : "";
     for (const EntryShape& e : entries_of(kind, section)) {
-      items.push_back({{"label", std::string(e.keyword)},
-                       {"kind", 14},
-                       {"detail", std::string(e.meaning)},
-                       {"insertTextFormat", 2},
-                       {"insertText", entry_snippet(e)}});
+      const std::string snippet = entry_snippet(e);
+      add(e.keyword, 14, e.meaning, &snippet, true);
     }
   }
   for (std::string_view s : section_names(kind)) {
-    json item{{"label", std::string(s)}, {"kind", 9}};
-    // Typed after a "[", the bracket is already there.
-    if (!trim(before).empty() && trim(before).front() == '[') item["insertText"] = std::string(s.substr(1));
-    items.push_back(std::move(item));
+    const std::string rest(s.substr(bracket ? 1 : 0));
+    add(s, 9, {}, bracket ? &rest : nullptr, false);
   }
-  return items;
+  return items + ']';
 }
 
-json LspServer::document_symbols(const json& params) {
-  json sections = json::array();
+std::string LspServer::document_symbols(const json& params) {
   Document* d = document(params);
-  if (d == nullptr) return sections;
+  if (d == nullptr) return "[]";
   const std::string& text = d->text;
   const auto starts = line_starts(text);
-  json* current = nullptr;
-  auto close = [&](std::size_t last) {
-    if (current == nullptr) return;
-    const std::string_view l = line_at(text, starts, last);
-    (*current)["range"]["end"] = {{"line", last},
-                                  {"character", character_in_units(l, static_cast<int>(l.size()), units_)}};
+  // Lines `from` to `to`, from the first's start to the last's end.
+  const auto range = [&](std::size_t from, std::size_t to) {
+    const std::string_view last = line_at(text, starts, to);
+    return "{\"end\":{\"character\":" +
+           std::to_string(character_in_units(last, static_cast<int>(last.size()), units_)) +
+           ",\"line\":" + std::to_string(to) + "},\"start\":{\"character\":0,\"line\":" + std::to_string(from) + "}}";
+  };
+  std::string sections = "[";
+  // The open section: its line, its name and its symbols so far.
+  std::optional<std::size_t> header;
+  std::string name;
+  std::string children;
+  const auto close = [&](std::size_t last) {
+    if (!header) return;
+    if (sections.size() > 1) sections += ',';
+    sections += "{\"children\":[" + children + "],\"kind\":3,\"name\":";
+    append_json_string(sections, name);
+    sections += ",\"range\":" + range(*header, last) + ",\"selectionRange\":" + range(*header, *header) + '}';
   };
   for (std::size_t n = 0; n < starts.size(); ++n) {
     const std::string_view l = line_at(text, starts, n);
-    const std::string t = trim(l);
-    // The whole line, made only for the lines that are symbols.
-    auto whole = [&] {
-      return json{{"start", {{"line", n}, {"character", 0}}},
-                  {"end", {{"line", n}, {"character", character_in_units(l, static_cast<int>(l.size()), units_)}}}};
-    };
+    std::string t = trim(l);
     if (!t.empty() && t.front() == '[') {
       if (n > 0) close(n - 1);
-      const json range = whole();
-      sections.push_back(
-          {{"name", t}, {"kind", 3}, {"range", range}, {"selectionRange", range}, {"children", json::array()}});
-      current = &sections.back();
+      header = n;
+      name = std::move(t);
+      children.clear();
       continue;
     }
-    if (current == nullptr) continue;
+    if (!header) continue;
     // Only a line whose first field names a symbol is split into its fields.
     const std::size_t comma = l.find(',');
     if (comma == std::string_view::npos) continue;
@@ -666,16 +689,19 @@ json LspServer::document_symbols(const json& params) {
     if (kind == 0) continue;
     const auto fields = split_fields(l);
     const auto p = integer(fields[1]);
-    std::string name = kind == kStationSymbol ? fields.back() : std::string();
-    if (name.empty()) name = fields[0] + (p ? " " + kilometres(*p) : "");
-    if (name.empty()) continue;
-    const json range = whole();
-    json sym{{"name", name}, {"kind", kind}, {"range", range}, {"selectionRange", range}};
-    if (p) sym["detail"] = kilometres(*p);
-    (*current)["children"].push_back(std::move(sym));
+    std::string symbol = kind == kStationSymbol ? fields.back() : std::string();
+    if (symbol.empty()) symbol = fields[0] + (p ? " " + kilometres(*p) : "");
+    if (symbol.empty()) continue;
+    if (!children.empty()) children += ',';
+    children += '{';
+    if (p) children += "\"detail\":\"" + kilometres(*p) + "\",";
+    children += "\"kind\":" + std::to_string(kind) + ",\"name\":";
+    append_json_string(children, symbol);
+    const std::string whole = range(n, n);
+    children += ",\"range\":" + whole + ",\"selectionRange\":" + whole + '}';
   }
   if (!starts.empty()) close(starts.size() - 1);
-  return sections;
+  return sections + ']';
 }
 
 json LspServer::formatting(const json& params) {

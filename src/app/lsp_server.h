@@ -70,8 +70,8 @@ class LspServer {
   void did_change(const nlohmann::json& params);
   void did_close(const nlohmann::json& params);
   nlohmann::json hover(const nlohmann::json& params);
-  nlohmann::json completion(const nlohmann::json& params);
-  nlohmann::json document_symbols(const nlohmann::json& params);
+  std::string completion(const nlohmann::json& params);
+  std::string document_symbols(const nlohmann::json& params);
   nlohmann::json code_actions(const nlohmann::json& params);
   nlohmann::json formatting(const nlohmann::json& params);
 
