@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -14,6 +13,7 @@
 #include "model/file_names.h"
 #include "model/memory_files.h"
 #include "model/runtime_failure.h"
+#include "model/spare_buffer.h"
 #include "reading/memorizza_dati.h"
 
 namespace sb {
@@ -111,29 +111,10 @@ EditorFinding finding_of(const Recorded& r, const std::string* text) {
 // taking them fresh from the system at every analysis, page by page, was
 // half of an editing session's time; so the memory of the last track
 // released is kept for the next analysis. The track itself is allocated and
-// zeroed by the reader as before.
-class SpareTrack {
- public:
-  void keep(std::vector<TrackCell>&& cells) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (cells.capacity() > cells_.capacity()) cells_.swap(cells);
-  }
-  std::vector<TrackCell> take() {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    std::vector<TrackCell> cells;
-    cells.swap(cells_);
-    cells.clear();
-    return cells;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<TrackCell> cells_;
-};
-
-// Never destroyed: a model may be released after static destruction began.
-SpareTrack& spare_track() {
-  static SpareTrack* spare = new SpareTrack;
+// cleared by the reader as before. Never destroyed: a model may be released
+// after static destruction began.
+SpareBuffer<std::vector<TrackCell>>& spare_track() {
+  static auto* spare = new SpareBuffer<std::vector<TrackCell>>;
   return *spare;
 }
 

@@ -12,6 +12,7 @@
 #include "decode/compiled_reader.h"
 #include "model/file_names.h"
 #include "model/memory_files.h"
+#include "model/spare_buffer.h"
 
 namespace sb {
 
@@ -210,6 +211,14 @@ class StreamComparison {
   bool same_ = true;
 };
 
+// The memory of the files kept by one proof, for the next: a differing
+// profile is kept whole, some hundred kilobytes.
+SpareBuffer<std::string>& spare_file() {
+  // Never destroyed: a proof may end after static destruction began.
+  static auto* spare = new SpareBuffer<std::string>;
+  return *spare;
+}
+
 // The original of a compiled file: bytes in memory, or a file read through
 // a small buffer as often as needed.
 class Original {
@@ -218,7 +227,14 @@ class Original {
       : bytes_(&bytes), open_([&bytes] { return std::unique_ptr<ByteStream>(std::make_unique<ViewStream>(bytes)); }) {}
   explicit Original(std::function<std::unique_ptr<ByteStream>()> open) : open_(std::move(open)) {}
   const std::function<std::unique_ptr<ByteStream>()>& opener() const { return open_; }
-  std::string copy() const { return bytes_ != nullptr ? *bytes_ : read_whole(*open_()); }
+  // The whole original, into `to`'s memory.
+  void copy_into(std::string& to) const {
+    if (bytes_ != nullptr) {
+      to.assign(*bytes_);
+    } else {
+      to = read_whole(*open_());
+    }
+  }
 
  private:
   const std::string* bytes_ = nullptr;
@@ -234,7 +250,7 @@ class ComparingSink : public OutputSink {
   void write_at(std::uint64_t offset, const char* data, std::size_t n) override {
     size_ = std::max<std::uint64_t>(size_, offset + n);
     if (!kept_ && comparison_.write(offset, data, n)) return;
-    if (!kept_) kept_ = original_.copy();
+    if (!kept_) keep_original();
     const auto at = static_cast<std::size_t>(offset);
     if (kept_->size() < at + n) kept_->resize(at + n);
     std::memcpy(kept_->data() + at, data, n);
@@ -242,12 +258,17 @@ class ComparingSink : public OutputSink {
   // The file written, when it differs from the original.
   std::optional<std::string> finish() {
     if (!kept_ && comparison_.same(size_)) return std::nullopt;
-    if (!kept_) kept_ = original_.copy();
+    if (!kept_) keep_original();
     kept_->resize(static_cast<std::size_t>(size_));
     return std::move(kept_);
   }
 
  private:
+  void keep_original() {
+    kept_ = spare_file().take();
+    original_.copy_into(*kept_);
+  }
+
   const Original& original_;
   StreamComparison comparison_;
   std::optional<std::string> kept_;
@@ -259,6 +280,11 @@ class ComparingSink : public OutputSink {
 class ComparingFiles : public FileDoor {
  public:
   explicit ComparingFiles(std::map<std::string, Original> originals) : originals_(std::move(originals)) {}
+  ComparingFiles(const ComparingFiles&) = delete;
+  ComparingFiles& operator=(const ComparingFiles&) = delete;
+  ~ComparingFiles() override {
+    for (auto& [name, bytes] : differing_) spare_file().keep(std::move(bytes));
+  }
   // The files written that differ from their originals. An original the
   // compile did not write differs as an empty file.
   const std::map<std::string, std::string>& differing() {

@@ -190,6 +190,24 @@ TEST(Decompile, DamagedFilesListTheDifferencesThatRemain) {
   EXPECT_EQ(r.differences[0].where.rfind("metre", 0), 0u) << listed(r);
 }
 
+// The memory of a differing file kept by one proof is reused by the next:
+// a proof lists the same differences after a proof of other files. The
+// damage lies past the profile's first written block, so the kept file's
+// start is the original's.
+TEST(Decompile, AProofAfterAnotherListsTheSameDifferences) {
+  const auto damaged = [](const std::string& curve, std::size_t metre) {
+    CompiledBytes b = compile_bytes({"[generale]\r\nlunghezza percorso, 9000\r\n[curve]\r\n" + curve + "\r\n[fine]\r\n",
+                                     "[generale]\r\n[fine]\r\n"});
+    b.profile[8 + 10 * (metre - 2) + 2] ^= 1;  // lowest bit of x
+    return b;
+  };
+  const CompiledBytes late = damaged("curvad3, 500, 200", 14000);
+  const std::string alone = listed(round_trip(late));
+  ASSERT_NE(alone, "");
+  EXPECT_FALSE(round_trip(damaged("curvas2, 800, 900", 1000)).identical());
+  EXPECT_EQ(listed(round_trip(late)), alone);
+}
+
 // A board whose cell a station's end marker took later: the text stays in
 // the header, but no description puts it there without its board.
 TEST(Decompile, OverwrittenBoardIsListed) {
