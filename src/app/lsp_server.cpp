@@ -431,14 +431,16 @@ void LspServer::analyse_pair(Document& doc) {
   }
 }
 
-json LspServer::range_of(const Document& doc, int line, int column, int length) const {
-  const auto starts = line_starts(doc.text);
-  const std::string_view l = line >= 0 && static_cast<std::size_t>(line) < starts.size()
-                                 ? line_at(doc.text, starts, line)
-                                 : std::string_view();
-  return {{"start", {{"line", line}, {"character", character_in_units(l, column, units_)}}},
-          {"end", {{"line", line}, {"character", character_in_units(l, column + length, units_)}}}};
+namespace {
+
+// A range as the protocol writes it, members in name order.
+std::string range_text(std::int64_t start_line, int start_character, std::int64_t end_line, int end_character) {
+  return "{\"end\":{\"character\":" + std::to_string(end_character) + ",\"line\":" + std::to_string(end_line) +
+         "},\"start\":{\"character\":" + std::to_string(start_character) + ",\"line\":" + std::to_string(start_line) +
+         "}}";
 }
+
+}  // namespace
 
 // Written straight as text: at every change of every description, building
 // the list as JSON values first took a heap block per member and per string.
@@ -453,7 +455,6 @@ void LspServer::publish(Document& doc) {
     for (const EditorFinding& f : findings) {
       const std::string_view l =
           static_cast<std::size_t>(f.line) < starts.size() ? line_at(doc.text, starts, f.line) : std::string_view();
-      const std::string line = std::to_string(f.line);
       if (!first) params += ',';
       first = false;
       params += '{';
@@ -467,11 +468,10 @@ void LspServer::publish(Document& doc) {
       }
       params += "\"message\":";
       append_json_string(params, f.message);
-      params +=
-          ",\"range\":{\"end\":{\"character\":" + std::to_string(character_in_units(l, f.column + f.length, units_)) +
-          ",\"line\":" + line +
-          "},\"start\":{\"character\":" + std::to_string(character_in_units(l, f.column, units_)) +
-          ",\"line\":" + line + "}},\"severity\":";
+      params += ",\"range\":" +
+                range_text(f.line, character_in_units(l, f.column, units_), f.line,
+                           character_in_units(l, f.column + f.length, units_)) +
+                ",\"severity\":";
       params += f.error ? '1' : '2';
       params += ",\"source\":\"scenario-builder\"}";
     }
@@ -655,9 +655,8 @@ std::string LspServer::document_symbols(const json& params) {
   // Lines `from` to `to`, from the first's start to the last's end.
   const auto range = [&](std::size_t from, std::size_t to) {
     const std::string_view last = line_at(text, starts, to);
-    return "{\"end\":{\"character\":" +
-           std::to_string(character_in_units(last, static_cast<int>(last.size()), units_)) +
-           ",\"line\":" + std::to_string(to) + "},\"start\":{\"character\":0,\"line\":" + std::to_string(from) + "}}";
+    return range_text(static_cast<std::int64_t>(from), 0, static_cast<std::int64_t>(to),
+                      character_in_units(last, static_cast<int>(last.size()), units_));
   };
   std::string sections = "[";
   // The open section: its line, its name and its symbols so far.

@@ -79,7 +79,6 @@ class LspServer {
   void analyse_pair(Document& doc);
   void publish(Document& doc);
   std::optional<std::string> partner_text(const Document& doc, Document** open_partner, std::string* disk_partner);
-  nlohmann::json range_of(const Document& doc, int line, int column, int length) const;
 
   Send send_;
   ReadFile read_file_;
